@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets everything up, builds with warnings as errors and runs every test; then builds the core with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARKENT_WERROR=ON >/dev/null
+cmake --build build-test -j2
+(cd build-test && ctest --output-on-failure -j2)
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARKENT_WERROR=ON -DZARKENT_CORE_ONLY=ON \
+      -DZARKENT_SANITIZE=address,undefined >/dev/null
+cmake --build build-asan -j2
+(cd build-asan && ctest --output-on-failure -j2 -L core)

@@ -1,0 +1,71 @@
+#include "container/Naming.h"
+
+#include "cipher/ZarkentLib.h"
+
+namespace zarkent {
+
+bool IsPathSeparator(char ch) {
+#ifdef _WIN32
+    return ch == '\\' || ch == '/' || ch == ':';
+#else
+    return ch == '/';
+#endif
+}
+
+namespace {
+std::size_t NameStart(std::string_view path) {
+    std::size_t start = path.size();
+    while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
+    return start;
+}
+} // namespace
+
+std::string DirectoryPart(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
+
+std::string NamePart(std::string_view path) { return std::string(path.substr(NameStart(path))); }
+
+bool IsEncryptedFileName(std::string_view path) {
+    const std::string_view name = path.substr(NameStart(path));
+    const std::size_t dot = name.rfind('.');
+    return dot != std::string_view::npos && name.substr(dot) == EncryptedExtension;
+}
+
+std::string NumberedName(std::string_view folder, std::string_view name, std::int64_t n) {
+    std::string result(folder);
+    if (n >= 0) result += "(" + NumberToText(n) + ")";
+    result += name;
+    return result;
+}
+
+File CreateUniqueFile(std::string_view folder, std::string_view name, Access access) {
+    for (std::int64_t n = -1;; ++n) {
+        File file = File::TryCreateNew(NumberedName(folder, name, n), access);
+        if (file.IsOpen()) return file;
+    }
+}
+
+std::string RenameToUnique(const std::string& from, std::string_view folder, std::string_view name) {
+    for (std::int64_t n = -1;; ++n) {
+        const std::string target = NumberedName(folder, name, n);
+        std::string reason;
+        switch (RenameNoReplace(from, target, &reason)) {
+        case RenameResult::Done: return target;
+        case RenameResult::TargetExists: continue;
+        case RenameResult::Failed:
+            throw ZarkentError("Cannot rename \"" + from + "\" to \"" + target + "\". " + reason);
+        }
+    }
+}
+
+std::string SafeStoredName(std::string_view stored, std::string_view encryptedPath) {
+    const std::size_t slash = stored.find_last_of("/\\");
+    std::string_view name = slash == std::string_view::npos ? stored : stored.substr(slash + 1);
+    if (!name.empty() && name != "." && name != ".." && name.find('\0') == std::string_view::npos)
+        return std::string(name);
+    std::string own = NamePart(encryptedPath);
+    if (own.size() > EncryptedExtension.size() && own.ends_with(EncryptedExtension))
+        own.resize(own.size() - EncryptedExtension.size());
+    return own;
+}
+
+} // namespace zarkent

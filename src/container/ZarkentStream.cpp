@@ -1,0 +1,247 @@
+#include "container/ZarkentStream.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "container/Naming.h"
+#include "container/Random.h"
+#include "container/ZlibStreams.h"
+
+namespace zarkent {
+
+namespace {
+constexpr std::size_t CompressBlock = 61440;
+
+void StoreLE32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+std::uint32_t LoadLE32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+} // namespace
+
+TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode,
+                                                     const std::string& AEncryptedName, const std::string& APlainName,
+                                                     bool AVerify, const StreamContext& context)
+    : context_(context) {
+    FPlainName = APlainName;
+    Setup(APassword, AMode, AVerify);
+    if (AMode == ModeDecrypt) {
+        FEncryptedStream = File::OpenRead(AEncryptedName);
+        FPlainStream = File::CreateNew(APlainName, Access::OwnerOnly);
+    } else if (AMode == ModeEncrypt) {
+        FEncryptedStream = File::CreateNew(AEncryptedName, Access::Shared);
+        FPlainStream = File::OpenRead(APlainName);
+    }
+    Work();
+}
+
+TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode, File encrypted,
+                                                     File plain, bool AVerify, const StreamContext& context)
+    : context_(context) {
+    FPlainName = plain.Path();
+    Setup(APassword, AMode, AVerify);
+    FEncryptedStream = std::move(encrypted);
+    FPlainStream = std::move(plain);
+    Work();
+}
+
+TZarkentStreamSifreleyici::~TZarkentStreamSifreleyici() = default;
+
+void TZarkentStreamSifreleyici::Setup(std::string_view password, std::uint8_t mode, bool verify) {
+    FCompressionFlag = 0;
+    FLevel = 2;
+    FMaxWordIndex = 16384;
+    FMode = mode;
+    FCancelled = false;
+    FCipher = std::make_unique<TZarkenter>(password);
+    if (verify) {
+        FVerify = true;
+        BuildCheckBlock();
+    }
+    FSucceeded = false;
+}
+
+void TZarkentStreamSifreleyici::Work() {
+    if (FMode != ModeDecrypt && FMode != ModeEncrypt) return;
+    FInBuffer = std::make_unique<std::uint8_t[]>(BufferSize);
+    try {
+        if (FMode == ModeDecrypt)
+            DecryptFile();
+        else
+            EncryptFile();
+    } catch (...) {
+        // The temporary file is ours alone; the caller owns the other two files.
+        FEncryptedStream = File();
+        FPlainStream = File();
+        if (!FTempName.empty()) RemoveFile(FTempName);
+        FCipher.reset();
+        throw;
+    }
+    FCipher.reset();
+}
+
+void TZarkentStreamSifreleyici::BuildCheckBlock() {
+    for (std::size_t i = 0; i < CheckLength; ++i) {
+        const auto word = static_cast<std::uint32_t>(FCipher->EncipherValue(static_cast<std::uint8_t>(CheckText[i])));
+        StoreLE32(FCheckExpected.data() + 4 * i, word);
+    }
+}
+
+bool TZarkentStreamSifreleyici::CheckBlockMatches() {
+    for (std::size_t i = 0; i < CheckLength * 4; i += 4) {
+        if (std::memcmp(FCheckRead.data() + i, FCheckExpected.data() + i, 4) != 0) {
+            FSucceeded = false;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TZarkentStreamSifreleyici::CancelRequested() const {
+    return context_.cancelRequested && context_.cancelRequested->load(std::memory_order_relaxed);
+}
+
+void TZarkentStreamSifreleyici::SetStatus(const std::string& text) {
+    if (context_.progress) context_.progress->SetStatus(text);
+    postedPosition_ = -1; // the next position replaces the text again
+}
+
+void TZarkentStreamSifreleyici::Advance(std::size_t count) {
+    progressBytes_ += static_cast<std::uint32_t>(count);
+    if (progressBytes_ >= progressStep_) {
+        ++position_;
+        progressBytes_ = 0;
+    }
+    if (context_.progress && position_ != postedPosition_) {
+        postedPosition_ = position_;
+        context_.progress->SetPosition(position_);
+    }
+}
+
+File TZarkentStreamSifreleyici::CreateTempFile() {
+    RandomizeFromClock();
+    std::string name;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        name = FPlainName + std::string(TempInfix) + NumberToText(RandomBelow(999));
+        File file = File::TryCreateNew(name, Access::OwnerOnly);
+        if (file.IsOpen()) {
+            FTempName = name;
+            return file;
+        }
+    }
+    throw ZarkentError("Cannot create file \"" + name + "\". " + SystemErrorText(EEXIST));
+}
+
+void TZarkentStreamSifreleyici::CipherLoop(File& input, File& output) {
+    for (;;) {
+        if (CancelRequested()) {
+            FCancelled = true;
+            break;
+        }
+        if (FMode == ModeDecrypt) FSucceeded = true;
+        const std::size_t n = input.Read(FInBuffer.get(), BufferSize);
+        if (n > 0) {
+            FCipher->ApplyKeystream(FInBuffer.get(), n);
+            output.Write(FInBuffer.get(), n);
+        }
+        Advance(n);
+        if (n == 0) break;
+    }
+}
+
+bool TZarkentStreamSifreleyici::EncryptFile() {
+    const std::int64_t size = FPlainStream.Size();
+    if (context_.progress) context_.progress->SetMaximum(100);
+    progressStep_ = static_cast<double>(size) / 100.0;
+
+    if (FVerify) FEncryptedStream.Write(FCheckExpected.data(), FCheckExpected.size());
+
+    const std::string name = NamePart(FPlainName);
+    if (name.empty() || name.size() > MaxStoredNameLength)
+        throw ZarkentError("The file name \"" + name + "\" cannot be stored: it must have 1 to 512 characters");
+    std::uint8_t header[1 + NameSlots * 4 + 1] = {};
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto word = static_cast<std::uint32_t>(FCipher->EncipherValue(static_cast<std::uint8_t>(name[i])));
+        // A zero slot ends the name for the reader, so such a file could never be read back.
+        if (word == 0)
+            throw ZarkentError("The file name \"" + name +
+                               "\" cannot be stored with this password; rename the file or choose another password");
+        StoreLE32(header + 1 + 4 * i, word);
+    }
+    FCompressionFlag = context_.compressOption && context_.compressOption->load() ? 0xFF : 0x00;
+    header[0] = FCompressionFlag;
+    header[sizeof header - 1] = FCompressionFlag;
+    FEncryptedStream.Write(header, sizeof header);
+
+    if (FCompressionFlag == 0xFF) {
+        if (context_.beforeCompressing) context_.beforeCompressing();
+        File temp = CreateTempFile();
+        SetStatus(context_.compressingText);
+        {
+            ZCompressor compressor(temp);
+            for (;;) {
+                const std::size_t n = FPlainStream.Read(FInBuffer.get(), CompressBlock);
+                if (n == 0) break;
+                compressor.Write(FInBuffer.get(), n);
+            }
+            compressor.Finish();
+        }
+        temp.Close();
+        FPlainStream.Close();
+        FPlainStream = File::OpenRead(FTempName);
+    }
+
+    CipherLoop(FPlainStream, FEncryptedStream);
+    if (context_.durable && !FCancelled) FEncryptedStream.Sync();
+    FEncryptedStream.Close();
+    FPlainStream.Close();
+    if (!FTempName.empty()) RemoveFile(FTempName);
+    return true;
+}
+
+bool TZarkentStreamSifreleyici::DecryptFile() {
+    const std::int64_t size = FEncryptedStream.Size();
+    if (context_.progress) context_.progress->SetMaximum(100);
+    progressStep_ = static_cast<double>(size) / 100.0;
+
+    if (FVerify) {
+        FEncryptedStream.Read(FCheckRead.data(), FCheckRead.size()); // missing bytes stay zero
+        if (!CheckBlockMatches()) {
+            FEncryptedStream.Close();
+            FPlainStream.Close();
+            throw ZarkentError(WrongPasswordMarker);
+        }
+    }
+
+    std::uint8_t header[1 + NameSlots * 4 + 1];
+    if (FEncryptedStream.Read(header, sizeof header) != sizeof header) throw ZarkentError("Stream read error");
+    FStoredName.clear();
+    for (std::size_t slot = 0; slot < NameSlots; ++slot) {
+        const std::uint32_t stored = LoadLE32(header + 1 + 4 * slot);
+        if (stored == 0) break;
+        FStoredName += static_cast<char>(FCipher->DecipherValue(static_cast<std::int32_t>(stored)) & 0xFF);
+    }
+    FCompressionFlag = header[sizeof header - 1];
+
+    CipherLoop(FEncryptedStream, FPlainStream);
+
+    // A cancelled decryption is discarded by the caller, so its partial stream is not inflated.
+    if (FCompressionFlag == 0xFF && !FCancelled) {
+        File temp = CreateTempFile();
+        SetStatus(context_.decompressingText);
+        FPlainStream.Rewind();
+        InflateFile(FPlainStream, temp);
+        if (context_.durable) temp.Sync();
+        temp.Close();
+    } else if (context_.durable && !FCancelled) {
+        FPlainStream.Sync();
+    }
+    FEncryptedStream.Close();
+    FPlainStream.Close();
+    return true;
+}
+
+} // namespace zarkent

@@ -1,0 +1,79 @@
+// Language: the numbered table every caption and message of Zarkent is read from.
+//
+// Rows are numbered 1..127. Two complete sets exist, Turkish and English; the table starts
+// with the built-in texts (English, except rows 1, 41 and 111) and switches to a whole set
+// when the set chosen by ActiveLanguage is copied in. Callers read a row at the moment they
+// show it and keep no copy, so messages always come out in the language in force.
+//
+// All texts are UTF-8.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace zarkent {
+
+inline constexpr int kLanguageRowCount = 127;
+
+// Values of LanguageTable::ActiveLanguage (and of the stored language setting).
+inline constexpr std::uint8_t kLanguageTurkish = 1;
+inline constexpr std::uint8_t kLanguageEnglish = 2;
+
+// Rows 114..120 name the seven wipe methods, rows 121..127 describe them, in the same order.
+inline constexpr int kWipeMethodCount = 7;
+inline constexpr int kWipeMethodNameRow = 114;
+inline constexpr int kWipeMethodDescriptionRow = 121;
+
+// The three immutable sets a table can have in force.
+enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };
+
+// Text of `row` in one set. A row outside 1..kLanguageRowCount reads as an empty text, here and
+// everywhere else in this unit: a wrong row number shows up as a blank caption, never as a crash.
+// The views point at static storage and stay valid for the whole run.
+std::string_view SetText(LanguageSet set, int row) noexcept;
+inline std::string_view TurkishText(int row) noexcept {
+    return SetText(LanguageSet::Turkish, row);
+}
+inline std::string_view EnglishText(int row) noexcept {
+    return SetText(LanguageSet::English, row);
+}
+inline std::string_view BuiltInText(int row) noexcept {
+    return SetText(LanguageSet::BuiltIn, row);
+}
+
+// The texts in force. The sets themselves never change; the table only holds which one is in
+// force, in an atomic, so job threads may read rows while the user-interface thread switches
+// the language: a read sees either the old or the new set, whole.
+class LanguageTable {
+public:
+    // 1 Turkish, 2 English: the set the next CopySet() copies. Any other value (0 until a
+    // language has been loaded or chosen) makes CopySet() do nothing.
+    std::atomic<std::uint8_t> ActiveLanguage{0};
+
+    LanguageTable() = default;
+    LanguageTable(const LanguageTable&) = delete;
+    LanguageTable& operator=(const LanguageTable&) = delete;
+
+    // Copies the set chosen by ActiveLanguage into the table. Returns whether anything was
+    // copied, so the caller knows whether captions need rewriting.
+    bool CopySet() noexcept;
+
+    // The text in force for `row`; empty for a row outside 1..kLanguageRowCount.
+    std::string Row(int row) const;
+
+    // Name and description of wipe method `index` (0..6) in force; empty for any other index.
+    std::string WipeMethodName(int index) const;
+    std::string WipeMethodDescription(int index) const;
+
+    LanguageSet InForce() const noexcept { return inForce_.load(std::memory_order_acquire); }
+
+private:
+    std::atomic<LanguageSet> inForce_{LanguageSet::BuiltIn};
+};
+
+// The table of this process.
+LanguageTable& Lang();
+
+} // namespace zarkent

@@ -1,0 +1,70 @@
+#pragma once
+
+// Plain file operations with the safety rules of the program: outputs are created exclusively and
+// never through a symbolic link, every read fills its buffer unless the file ends, every write is
+// checked, and renames never replace an existing file. Errors are ZarkentError with a message that
+// names the file and the system's reason.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace zarkent {
+
+enum class Access {
+    Shared,    // ordinary file: 0666 less the umask
+    OwnerOnly, // holds plain data: 0600
+};
+
+class File {
+public:
+    File() = default;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    // Throws "Cannot open file "PATH". REASON".
+    static File OpenRead(const std::string& path);
+    // Creates a new file; never replaces or follows an existing name. Throws "Cannot create file "PATH". REASON".
+    static File CreateNew(const std::string& path, Access access);
+    // As CreateNew, but returns a closed File when the name is taken (by a file, folder or link).
+    static File TryCreateNew(const std::string& path, Access access);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::string& Path() const { return path_; }
+
+    // Reads until `size` bytes or the end of the file; returns the count read.
+    std::size_t Read(void* buffer, std::size_t size);
+    void Write(const void* data, std::size_t size);
+    std::int64_t Size() const;
+    void Rewind();
+    // Flushes the contents to the disk.
+    void Sync();
+    void Close();
+
+private:
+    File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    [[noreturn]] void Fail(const char* what, int error) const;
+
+    int fd_ = -1;
+    std::string path_;
+};
+
+// True when `path` names an existing entry of any kind (a dangling link counts).
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+// Removes a file; false when it could not be removed (missing counts as removed).
+bool RemoveFile(const std::string& path);
+
+enum class RenameResult { Done, TargetExists, Failed };
+// Renames without ever replacing `to`. On Failed, `reason` receives the system's text.
+RenameResult RenameNoReplace(const std::string& from, const std::string& to, std::string* reason = nullptr);
+
+// Flushes the folder entry of `path` (its creation, rename or removal) to the disk.
+void SyncParentDirectory(const std::string& path);
+
+std::string SystemErrorText(int error);
+
+} // namespace zarkent

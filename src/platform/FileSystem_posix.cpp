@@ -1,0 +1,164 @@
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+#include "cipher/Error.h"
+#include "container/Naming.h"
+
+namespace zarkent {
+
+std::string SystemErrorText(int error) {
+    char buffer[256];
+    // GNU strerror_r returns the text; it may or may not use the buffer.
+    const char* text = strerror_r(error, buffer, sizeof buffer);
+    return text;
+}
+
+File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+File::~File() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void File::Fail(const char* what, int error) const {
+    throw ZarkentError(std::string(what) + " \"" + path_ + "\". " + SystemErrorText(error));
+}
+
+File File::OpenRead(const std::string& path) {
+    int fd;
+    do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(EISDIR));
+    }
+    return File(fd, path);
+}
+
+File File::TryCreateNew(const std::string& path, Access access) {
+    const mode_t mode = access == Access::OwnerOnly ? 0600 : 0666;
+    int fd;
+    do fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        if (errno == EEXIST) return File();
+        throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(errno));
+    }
+    return File(fd, path);
+}
+
+File File::CreateNew(const std::string& path, Access access) {
+    File file = TryCreateNew(path, access);
+    if (!file.IsOpen()) throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(EEXIST));
+    return file;
+}
+
+std::size_t File::Read(void* buffer, std::size_t size) {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd_, out + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail("Cannot read file", errno);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+void File::Write(const void* data, std::size_t size) {
+    const auto* in = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd_, in + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail("Cannot write file", errno);
+        }
+        if (n == 0) Fail("Cannot write file", ENOSPC);
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+std::int64_t File::Size() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) Fail("Cannot read file", errno);
+    return static_cast<std::int64_t>(info.st_size);
+}
+
+void File::Rewind() {
+    if (::lseek(fd_, 0, SEEK_SET) != 0) Fail("Cannot read file", errno);
+}
+
+void File::Sync() {
+    if (::fsync(fd_) != 0) Fail("Cannot write file", errno);
+}
+
+void File::Close() {
+    if (fd_ < 0) return;
+    const int fd = std::exchange(fd_, -1);
+    // close() can report a delayed write error (for example on network file systems).
+    if (::close(fd) != 0 && errno != EINTR) Fail("Cannot write file", errno);
+}
+
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+RenameResult RenameNoReplace(const std::string& from, const std::string& to, std::string* reason) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return RenameResult::Done;
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // The file system cannot rename without replacing: a hard link is just as exclusive.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            ::unlink(from.c_str());
+            return RenameResult::Done;
+        }
+        error = errno;
+    }
+    if (error == EEXIST) return RenameResult::TargetExists;
+    if (reason) *reason = SystemErrorText(error);
+    return RenameResult::Failed;
+}
+
+void SyncParentDirectory(const std::string& path) {
+    std::string folder = DirectoryPart(path);
+    if (folder.empty()) folder = ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw ZarkentError("Cannot open folder \"" + folder + "\". " + SystemErrorText(errno));
+    const int result = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    // Some file systems cannot sync folders; that is not a failure of ours.
+    if (result != 0 && error != EINVAL && error != ENOTSUP)
+        throw ZarkentError("Cannot write folder \"" + folder + "\". " + SystemErrorText(error));
+}
+
+} // namespace zarkent

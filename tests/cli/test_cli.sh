@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# End-to-end checks of zarkent-cli: exit codes, messages, outputs and what is left on disk.
+set -u
+CLI=$(realpath "$1")
+DATA=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+passes=0
+
+check() { # check DESCRIPTION EXPECTED ACTUAL
+    if [ "$2" == "$3" ]; then
+        passes=$((passes + 1))
+    else
+        failures=$((failures + 1))
+        printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+    fi
+}
+run() { # run ARGS... ; sets rc, out, err
+    "$CLI" "$@" >out.txt 2>err.txt </dev/null
+    rc=$?
+    out=$(cat out.txt)
+    err=$(cat err.txt)
+}
+listing() { ls -A | grep -v -e '^out.txt$' -e '^err.txt$' -e '^pw' | tr '\n' ' '; }
+
+printf 'secret\n' >pw
+printf 'other\r\n' >pw-wrong
+: >pw-empty
+
+# Usage and information.
+run --help;                 check "help exit" 0 "$rc"; check "help text" 1 "$(grep -c '^Usage: zarkent-cli encrypt' out.txt)"
+run --version;              check "version" "zarkent-cli 1.0.0" "$out"
+run;                        check "no command" 2 "$rc"; check "usage on error" 1 "$(grep -c '^Usage:' err.txt)"
+run frobnicate x;           check "unknown command" 2 "$rc"
+run encrypt --bogus x;      check "unknown option" 2 "$rc"
+run decrypt --compress x;   check "compress is for encrypt only" 2 "$rc"
+run encrypt --password-file pw; check "no path" 2 "$rc"
+run encrypt --password-file; check "password file without name" 2 "$rc"
+printf 'x' >a.txt
+setsid "$CLI" encrypt a.txt >out.txt 2>err.txt </dev/null; rc=$?
+check "no terminal and no password file" 2 "$rc"
+check "no terminal message" "zarkent-cli: no terminal to ask the password on; use --password-file" "$(head -1 err.txt)"
+rm -f a.txt
+
+# Encrypt then decrypt: the source goes, the output is printed, nothing else is left; no progress off a terminal.
+head -c 200000 /dev/urandom >data.bin
+cp data.bin orig.bin
+run encrypt --password-file pw data.bin
+check "encrypt exit" 0 "$rc"; check "encrypt prints output" "data.bin.zrk" "$out"; check "quiet stderr" "" "$err"
+check "encrypt leaves .zrk only" "data.bin.zrk orig.bin " "$(listing)"
+run decrypt --password-file pw data.bin.zrk
+check "decrypt exit" 0 "$rc"; check "decrypt prints output" "data.bin" "$out"
+check "decrypt restores" "" "$(cmp data.bin orig.bin)"
+check "decrypt leaves plain only" "data.bin orig.bin " "$(listing)"
+
+# --keep, --compress, "(n)" names, and the password from standard input (CRLF line end dropped).
+printf 'secret\r\nsecond line\n' | "$CLI" encrypt --keep --compress --password-file - data.bin >out.txt 2>err.txt
+check "stdin password exit" 0 "$?"
+run encrypt --keep --password-file pw data.bin
+check "second output is numbered" "(0)data.bin.zrk" "$out"
+check "keep keeps source" "(0)data.bin.zrk data.bin data.bin.zrk orig.bin " "$(listing)"
+run decrypt --keep --password-file pw data.bin.zrk '(0)data.bin.zrk'
+check "two decrypts exit" 0 "$rc"
+check "restored names" "(0)data.bin
+(1)data.bin" "$out"
+check "compressed restores" "" "$(cmp '(0)data.bin' orig.bin)"
+check "stored restores" "" "$(cmp '(1)data.bin' orig.bin)"
+rm -f '(0)data.bin' '(1)data.bin' '(0)data.bin.zrk'
+
+# Wrong password: exit 3, the message, the .zrk untouched and no .coz.
+cp data.bin.zrk before.zrk
+run decrypt --password-file pw-wrong data.bin.zrk
+check "wrong password exit" 3 "$rc"
+check "wrong password message" "data.bin.zrk: The Password is Wrong" "$err"
+check "zrk untouched" "" "$(cmp data.bin.zrk before.zrk)"
+check "no coz left" "before.zrk data.bin data.bin.zrk orig.bin " "$(listing)"
+
+# A failure of another kind among the paths makes the status 1; the other paths still run.
+cp data.bin.zrk copy.zrk
+run decrypt --password-file pw-wrong data.bin.zrk missing.zrk
+check "mixed failures exit" 1 "$rc"
+check "missing file message" "missing.zrk: Cannot open file \"missing.zrk\". No such file or directory" "$(sed -n 2p err.txt)"
+run decrypt --password-file pw missing.zrk copy.zrk
+check "later path still runs" 1 "$rc"; check "later path restored" "(0)data.bin" "$out"
+rm -f '(0)data.bin'
+
+# Invalid passwords are errors, never crashes.
+run encrypt --password-file pw-empty data.bin
+check "empty password exit" 1 "$rc"; check "empty password message" "data.bin: '-' is not a valid integer value" "$err"
+printf 'a\0b\n' >pw-nul
+run encrypt --password-file pw-nul data.bin
+check "NUL password message" "data.bin: Division by zero" "$err"
+check "sources kept after failures" "before.zrk data.bin data.bin.zrk orig.bin " "$(listing)"
+
+# Files written by earlier builds keep decrypting.
+for golden in sample-stored.zrk:"Zarkent golden 1" sample-compressed.zrk:"şifre ĞÜ 2"; do
+    name=${golden%%:*}
+    mkdir g && cp "$DATA/golden/$name" g/
+    printf '%s\n' "${golden#*:}" >pw-golden
+    run decrypt --password-file pw-golden "g/$name"
+    check "golden $name" 0 "$rc"
+    check "golden $name contents" "" "$(cmp g/sample.bin "$DATA/golden/sample.bin")"
+    rm -rf g
+done
+
+# On a terminal: the password is asked twice without echo, and a progress bar is drawn.
+if command -v script >/dev/null; then
+    printf 'x' >t.txt
+    (sleep 0.3; printf 'one\n'; sleep 0.3; printf 'two\n') | script -qec "'$CLI' encrypt t.txt" /dev/null >tty.txt 2>&1
+    check "mismatch message" 1 "$(grep -c 'The passwords that you entered are different. Please make sure they are same' tty.txt)"
+    check "no echo" 0 "$(grep -c 'one' tty.txt)"
+    (sleep 0.3; printf 'same\n'; sleep 0.3; printf 'same\n') | script -qec "'$CLI' encrypt t.txt" /dev/null >tty.txt 2>&1
+    check "terminal encrypt" 1 "$(grep -c '\] 1%' tty.txt)"
+    check "terminal output" "t.txt.zrk" "$(ls t.txt*)"
+fi
+
+echo "$passes passed, $failures failed"
+[ "$failures" -eq 0 ]

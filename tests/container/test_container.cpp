@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+#include <zlib.h>
+
+#include "TempDir.h"
+#include "cipher/ZarkentLib.h"
+#include "container/ZarkentStream.h"
+
+namespace zarkent {
+namespace {
+
+using test::PatternBytes;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+namespace fs = std::filesystem;
+
+struct RecordingSink : ProgressSink {
+    std::vector<int> positions;
+    std::vector<std::string> events;
+    int maximum = -1;
+    void SetMaximum(int m) override { maximum = m; }
+    void SetPosition(int p) override {
+        positions.push_back(p);
+        events.push_back(std::to_string(p) + "%");
+    }
+    void SetStatus(const std::string& text) override { events.push_back(text); }
+};
+
+std::string ErrorOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+struct Flags {
+    std::atomic<bool> compress{false};
+    std::atomic<bool> cancel{false};
+    StreamContext Context(ProgressSink* sink = nullptr) {
+        StreamContext c;
+        c.compressOption = &compress;
+        c.cancelRequested = &cancel;
+        c.progress = sink;
+        return c;
+    }
+};
+
+// Encrypts `plain` into `zrk`, then decrypts it into `restoredCoz`; returns the restored bytes.
+std::vector<std::uint8_t> RoundTrip(const TempDir& dir, const std::vector<std::uint8_t>& data, bool compress,
+                                    bool verify, std::vector<std::uint8_t>* encrypted = nullptr) {
+    const std::string plain = dir / "data.bin", zrk = dir / "data.bin.zrk", coz = dir / "data.bin.zrk.coz";
+    fs::remove(plain);
+    fs::remove(zrk);
+    fs::remove(coz);
+    WriteBytes(plain, data);
+    Flags flags;
+    flags.compress = compress;
+    const StreamContext context = flags.Context();
+    { TZarkentStreamSifreleyici e("pässwörd", ModeEncrypt, zrk, plain, verify, context); }
+    if (encrypted) *encrypted = ReadBytes(zrk);
+    TZarkentStreamSifreleyici d("pässwörd", ModeDecrypt, zrk, coz, verify, context);
+    EXPECT_EQ(d.FStoredName, "data.bin");
+    EXPECT_EQ(d.FCompressionFlag, compress ? 0xFF : 0x00);
+    EXPECT_TRUE(d.FSucceeded);
+    if (!compress) return ReadBytes(coz);
+    EXPECT_EQ(d.FTempName.rfind(coz + "_____.tmp.tzl.", 0), 0u) << d.FTempName;
+    auto restored = ReadBytes(d.FTempName);
+    fs::remove(d.FTempName);
+    return restored;
+}
+
+TEST(Container, RoundTripsAroundEveryBufferEdge) {
+    const std::size_t sizes[] = {0,     1,     2,     3,      4,      5,      65535,  65536,   65537,   65538,
+                                 65539, 65540, 65541, 65542,  65543,  65544,  131079, 131080,  131081,  3u << 20};
+    TempDir dir;
+    for (bool compress : {false, true}) {
+        for (bool verify : {true, false}) {
+            for (std::size_t size : sizes) {
+                const auto data = PatternBytes(size, static_cast<std::uint32_t>(size));
+                std::vector<std::uint8_t> encrypted;
+                EXPECT_EQ(RoundTrip(dir, data, compress, verify, &encrypted), data)
+                    << "size " << size << " compress " << compress << " verify " << verify;
+                if (!compress) {
+                    EXPECT_EQ(encrypted.size(), (verify ? HeaderSize : HeaderSize - 148) + size);
+                }
+                EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"data.bin", "data.bin.zrk", "data.bin.zrk.coz"}));
+            }
+        }
+    }
+}
+
+// The layout: check block, flag, name slots, flag, then the payload xor the keystream from step 37 + L.
+TEST(Container, ExactLayout) {
+    TempDir dir;
+    const auto data = PatternBytes(70001, 3);
+    for (bool compress : {false, true}) {
+        std::vector<std::uint8_t> file;
+        RoundTrip(dir, data, compress, true, &file);
+        ASSERT_GE(file.size(), HeaderSize);
+        const std::uint8_t flag = compress ? 0xFF : 0x00;
+        EXPECT_EQ(file[148], flag);
+        EXPECT_EQ(file[2197], flag);
+
+        TZarkenter cipher("pässwörd");
+        for (std::size_t i = 0; i < CheckLength; ++i) {
+            std::uint32_t word;
+            std::memcpy(&word, &file[4 * i], 4);
+            EXPECT_EQ(word, static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(CheckText[i]))));
+        }
+        const std::string name = "data.bin";
+        for (std::size_t i = 0; i < NameSlots; ++i) {
+            std::uint32_t slot;
+            std::memcpy(&slot, &file[149 + 4 * i], 4);
+            if (i < name.size())
+                EXPECT_EQ(slot, static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(name[i]))));
+            else
+                EXPECT_EQ(slot, 0u) << "slot " << i;
+        }
+        std::vector<std::uint8_t> payload(file.begin() + HeaderSize, file.end());
+        cipher.ApplyKeystream(payload.data(), payload.size());
+        if (!compress) {
+            EXPECT_EQ(payload, data);
+        } else {
+            // A standard zlib stream with the default level and a 32 KiB window.
+            ASSERT_GE(payload.size(), 2u);
+            EXPECT_EQ(payload[0], 0x78);
+            EXPECT_EQ(payload[1], 0x9C);
+            std::vector<std::uint8_t> inflated(data.size());
+            uLongf length = inflated.size();
+            ASSERT_EQ(uncompress(inflated.data(), &length, payload.data(), payload.size()), Z_OK);
+            EXPECT_EQ(inflated, data);
+        }
+    }
+}
+
+TEST(Container, LayoutWithoutCheckBlockAndRepeatability) {
+    TempDir dir;
+    std::vector<std::uint8_t> first, second, unverified;
+    RoundTrip(dir, PatternBytes(1000), true, true, &first);
+    RoundTrip(dir, PatternBytes(1000), true, true, &second);
+    EXPECT_EQ(first, second); // no random element
+    RoundTrip(dir, PatternBytes(1000), false, false, &unverified);
+    ASSERT_EQ(unverified.size(), 2050u + 1000u);
+    EXPECT_EQ(unverified[0], 0x00);
+    EXPECT_EQ(unverified[2049], 0x00);
+}
+
+TEST(Container, EmptyFileSizesAndProgress) {
+    TempDir dir;
+    WriteBytes(dir / "empty", {});
+    for (bool compress : {false, true}) {
+        Flags flags;
+        flags.compress = compress;
+        RecordingSink sink;
+        const std::string out = dir / (compress ? "c.zrk" : "s.zrk");
+        TZarkentStreamSifreleyici e("pw", ModeEncrypt, out, dir / "empty", true, flags.Context(&sink));
+        EXPECT_EQ(sink.maximum, 100);
+        // The zero-length read advances once; compressed, the stream's few bytes are one more chunk.
+        EXPECT_EQ(sink.positions, (compress ? std::vector<int>{1, 2} : std::vector<int>{1}));
+        if (compress)
+            EXPECT_GT(fs::file_size(out), HeaderSize);
+        else
+            EXPECT_EQ(fs::file_size(out), HeaderSize);
+    }
+}
+
+TEST(Container, ProgressStepsAndStatusTexts) {
+    TempDir dir;
+    WriteBytes(dir / "big", PatternBytes(10u << 20));
+    Flags flags;
+    RecordingSink sink;
+    { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "big.zrk", dir / "big", true, flags.Context(&sink)); }
+    ASSERT_FALSE(sink.positions.empty());
+    // Each position is posted once, in steps of one, starting with the "0%" of the first chunk.
+    for (std::size_t i = 0; i < sink.positions.size(); ++i) EXPECT_EQ(sink.positions[i], static_cast<int>(i));
+    // A step is 104857.6 bytes: two 65540-byte chunks reach it and the excess is dropped, so the
+    // 161 chunks of 10 MiB end at 80.
+    EXPECT_EQ(sink.positions.back(), 80);
+
+    // Small files advance once per chunk that read at least one byte.
+    WriteBytes(dir / "small", PatternBytes(50));
+    RecordingSink small;
+    { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "small.zrk", dir / "small", true, flags.Context(&small)); }
+    EXPECT_EQ(small.positions, std::vector<int>{1});
+
+    flags.compress = true;
+    RecordingSink compressed;
+    StreamContext context = flags.Context(&compressed);
+    context.compressingText = "Sıkıştırılıyor...";
+    context.decompressingText = "Paket Açılıyor ...";
+    { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "small.c.zrk", dir / "small", true, context); }
+    EXPECT_EQ(compressed.events, (std::vector<std::string>{"Sıkıştırılıyor...", "1%"}));
+    RecordingSink decompressed;
+    context.progress = &decompressed;
+    TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "small.c.zrk", dir / "small.coz", true, context);
+    ASSERT_FALSE(decompressed.events.empty());
+    EXPECT_EQ(decompressed.events.back(), "Paket Açılıyor ...");
+    fs::remove(d.FTempName);
+}
+
+TEST(Container, WrongPasswordStopsAtTheCheckBlock) {
+    TempDir dir;
+    WriteBytes(dir / "p", PatternBytes(100000));
+    Flags flags;
+    { TZarkentStreamSifreleyici e("right", ModeEncrypt, dir / "p.zrk", dir / "p", true, flags.Context()); }
+    RecordingSink sink;
+    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici d("wrong", ModeDecrypt, dir / "p.zrk", dir / "out", true,
+                                                         flags.Context(&sink)); }),
+              WrongPasswordMarker);
+    EXPECT_EQ(fs::file_size(dir / "out"), 0u);
+    EXPECT_TRUE(sink.positions.empty()); // no chunk of the payload was read
+
+    // Shorter than the check block: the missing bytes count as zero, which is a wrong password.
+    auto file = ReadBytes(dir / "p.zrk");
+    WriteBytes(dir / "short.zrk", std::vector<std::uint8_t>(file.begin(), file.begin() + 100));
+    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici d("right", ModeDecrypt, dir / "short.zrk", dir / "o2", true,
+                                                         flags.Context()); }),
+              WrongPasswordMarker);
+}
+
+TEST(Container, DamagedFilesAreErrors) {
+    TempDir dir;
+    WriteBytes(dir / "p", PatternBytes(300000));
+    Flags flags;
+    flags.compress = true;
+    { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "p.zrk", dir / "p", true, flags.Context()); }
+    const auto good = ReadBytes(dir / "p.zrk");
+
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        std::string message;
+    };
+    auto flipped = good;
+    flipped[HeaderSize + 5000] ^= 0x40;
+    auto trailing = good;
+    trailing.push_back(0x00); // the keystream of one more byte makes no difference to the verdict
+    std::vector<Case> cases = {
+        {"ends inside the name table", {good.begin(), good.begin() + 1000}, "Stream read error"},
+        {"ends before the second flag", {good.begin(), good.begin() + HeaderSize - 1}, "Stream read error"},
+        {"damaged compressed payload", flipped, "data error"},
+        {"truncated compressed payload", {good.begin(), good.end() - 10}, "data error"},
+        {"bytes after the zlib stream", trailing, "data error"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(dir / "bad.zrk", c.bytes);
+        fs::remove(dir / "bad.coz");
+        EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "bad.zrk", dir / "bad.coz",
+                                                             true, flags.Context()); }),
+                  c.message)
+            << c.what;
+        // The decryptor's own temporary file never stays behind.
+        for (const auto& name : dir.Entries()) EXPECT_EQ(name.find("_____.tmp.tzl."), std::string::npos) << c.what;
+    }
+}
+
+TEST(Container, FileErrorsNameTheFile) {
+    TempDir dir;
+    Flags flags;
+    WriteBytes(dir / "exists.zrk", {1, 2, 3});
+    WriteBytes(dir / "p", {9});
+    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "x.zrk", dir / "missing", true,
+                                                         flags.Context()); }),
+              "Cannot open file \"" + (dir / "missing") + "\". No such file or directory");
+    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "exists.zrk", dir / "p", true,
+                                                         flags.Context()); }),
+              "Cannot create file \"" + (dir / "exists.zrk") + "\". File exists");
+    EXPECT_EQ(ReadBytes(dir / "exists.zrk"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici e("", ModeEncrypt, dir / "y.zrk", dir / "p", true,
+                                                         flags.Context()); }),
+              "'-' is not a valid integer value");
+    EXPECT_FALSE(fs::exists(dir / "y.zrk")); // the cipher fails before any file is opened
+
+    // Any other mode opens nothing and does nothing.
+    TZarkentStreamSifreleyici idle("pw", 3, dir / "z.zrk", dir / "p", true, flags.Context());
+    EXPECT_FALSE(fs::exists(dir / "z.zrk"));
+}
+
+TEST(Container, CancelStopsBeforeTheNextChunk) {
+    TempDir dir;
+    WriteBytes(dir / "p", PatternBytes(200000));
+    Flags flags;
+    flags.cancel = true;
+    flags.compress = true;
+    TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "p.zrk", dir / "p", true, flags.Context());
+    EXPECT_TRUE(e.FCancelled);
+    EXPECT_EQ(fs::file_size(dir / "p.zrk"), HeaderSize);
+    EXPECT_FALSE(fs::exists(e.FTempName)); // the compression temporary is removed as usual
+}
+
+// Temporary files are created exclusively and never through a planted link.
+TEST(Container, TemporaryNamesNeverFollowLinks) {
+    TempDir dir;
+    WriteBytes(dir / "victim", {42});
+    WriteBytes(dir / "p", PatternBytes(1000));
+    for (int n = 0; n < 999; ++n) fs::create_symlink(dir / "victim", dir / ("p_____.tmp.tzl." + std::to_string(n)));
+    Flags flags;
+    flags.compress = true;
+    const std::string error = ErrorOf(
+        [&] { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "p.zrk", dir / "p", true, flags.Context()); });
+    EXPECT_EQ(error.rfind("Cannot create file \"" + (dir / "p_____.tmp.tzl."), 0), 0u) << error;
+    EXPECT_EQ(ReadBytes(dir / "victim"), std::vector<std::uint8_t>{42});
+}
+
+TEST(Container, LongNamesRoundTrip) {
+    TempDir dir;
+    // Linux names stop at 255 bytes; a name that contains the separator of another platform is one name here.
+    const std::string name(200, 'n');
+    WriteBytes(dir / name, {1});
+    Flags flags;
+    TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "n.zrk", dir / name, true, flags.Context());
+    TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "n.zrk", dir / "n.coz", true, flags.Context());
+    EXPECT_EQ(d.FStoredName, name);
+}
+
+} // namespace
+} // namespace zarkent

@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "TempDir.h"
+#include "cipher/ZarkentLib.h"
+#include "container/FileJob.h"
+#include "container/Naming.h"
+
+namespace zarkent {
+namespace {
+
+using test::PatternBytes;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+// Writes a .zrk file straight from the layout, with any stored name, as another writer would.
+std::vector<std::uint8_t> MakeZrk(const std::string& password, const std::string& storedName,
+                                  std::vector<std::uint8_t> payload) {
+    TZarkenter cipher(password);
+    std::vector<std::uint8_t> out;
+    auto put = [&](std::uint32_t w) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
+    };
+    for (std::size_t i = 0; i < CheckLength; ++i)
+        put(static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(CheckText[i]))));
+    out.push_back(0);
+    for (std::size_t i = 0; i < NameSlots; ++i)
+        put(i < storedName.size()
+                ? static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(storedName[i])))
+                : 0u);
+    out.push_back(0);
+    cipher.ApplyKeystream(payload.data(), payload.size());
+    out.insert(out.end(), payload.begin(), payload.end());
+    return out;
+}
+
+struct Job {
+    std::atomic<bool> compress{false};
+    std::atomic<bool> cancel{false};
+    StreamContext context;
+    Job() {
+        context.compressOption = &compress;
+        context.cancelRequested = &cancel;
+    }
+};
+
+std::string ErrorOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST(Naming, Rules) {
+    EXPECT_TRUE(IsEncryptedFileName("/a/b.zrk"));
+    EXPECT_TRUE(IsEncryptedFileName("x.tar.zrk"));
+    EXPECT_FALSE(IsEncryptedFileName("/a/b.ZRK"));
+    EXPECT_FALSE(IsEncryptedFileName("/a.zrk/b"));
+    EXPECT_FALSE(IsEncryptedFileName("/a/b.zrk.txt"));
+    EXPECT_FALSE(IsEncryptedFileName("zrk"));
+    EXPECT_EQ(DirectoryPart("/d/e/a.txt"), "/d/e/");
+    EXPECT_EQ(NamePart("/d/e/a.txt"), "a.txt");
+    EXPECT_EQ(NamePart("a\\b:c"), "a\\b:c"); // one Linux name
+    EXPECT_EQ(NumberedName("/d/", "a.txt.zrk", -1), "/d/a.txt.zrk");
+    EXPECT_EQ(NumberedName("/d/", "a.txt.zrk", 12), "/d/(12)a.txt.zrk");
+}
+
+TEST(FileJob, EncryptPicksAFreeNameAndKeepsEverythingElse) {
+    TempDir dir;
+    WriteBytes(dir / "a.txt", PatternBytes(5000));
+    WriteBytes(dir / "a.txt.zrk", {1});
+    WriteBytes(dir / "(0)a.txt.zrk", {2});
+    fs::create_symlink(dir / "a.txt.zrk", dir / "(1)a.txt.zrk"); // a planted link is a taken name
+    Job job;
+    const EncryptOutcome outcome = EncryptOneFile(dir / "a.txt", "pw", job.context);
+    EXPECT_EQ(outcome.output, dir / "(2)a.txt.zrk");
+    EXPECT_EQ(ReadBytes(dir / "a.txt.zrk"), std::vector<std::uint8_t>{1});
+    EXPECT_EQ(ReadBytes(dir / "(0)a.txt.zrk"), std::vector<std::uint8_t>{2});
+    RemoveSourceFile(dir / "a.txt");
+    EXPECT_EQ(dir.Entries(), (Names{"(0)a.txt.zrk", "(1)a.txt.zrk", "(2)a.txt.zrk", "a.txt.zrk"}));
+
+    // The restored file lands beside the .zrk file under the next free form of its stored name.
+    WriteBytes(dir / "a.txt", {7});
+    const DecryptOutcome back = DecryptOneFile(dir / "(2)a.txt.zrk", "pw", job.context);
+    EXPECT_EQ(back.output, dir / "(0)a.txt");
+    EXPECT_EQ(ReadBytes(back.output), PatternBytes(5000));
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), std::vector<std::uint8_t>{7});
+}
+
+TEST(FileJob, CompressedThenStoredDecryptBothRestore) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "c.bin", PatternBytes(200000, 5));
+    WriteBytes(dir / "s.bin", PatternBytes(70000, 6));
+    job.compress = true;
+    const auto c = EncryptOneFile(dir / "c.bin", "pw", job.context);
+    job.compress = false;
+    const auto s = EncryptOneFile(dir / "s.bin", "pw", job.context);
+    fs::remove(dir / "c.bin");
+    fs::remove(dir / "s.bin");
+    const auto cb = DecryptOneFile(c.output, "pw", job.context);
+    EXPECT_TRUE(cb.compressed);
+    const auto sb = DecryptOneFile(s.output, "pw", job.context);
+    EXPECT_FALSE(sb.compressed);
+    EXPECT_EQ(ReadBytes(dir / "c.bin"), PatternBytes(200000, 5));
+    EXPECT_EQ(ReadBytes(dir / "s.bin"), PatternBytes(70000, 6));
+    // Only sources and results remain: no intermediate or temporary file.
+    EXPECT_EQ(dir.Entries(), (Names{"c.bin", "c.bin.zrk", "s.bin", "s.bin.zrk"}));
+    struct stat info {};
+    ASSERT_EQ(::stat((dir / "c.bin").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u); // restored plain data is readable by its owner only
+}
+
+TEST(FileJob, WrongPasswordLeavesTheZrkAndNoIntermediate) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "x.zrk", MakeZrk("right", "a.txt", PatternBytes(1000)));
+    WriteBytes(dir / "x.zrk.coz", {3}); // someone else's file of the intermediate name
+    const auto before = ReadBytes(dir / "x.zrk");
+    EXPECT_EQ(ErrorOf([&] { DecryptOneFile(dir / "x.zrk", "wrong", job.context); }), WrongPasswordMarker);
+    EXPECT_EQ(ReadBytes(dir / "x.zrk"), before);
+    EXPECT_EQ(dir.Entries(), (Names{"x.zrk", "x.zrk.coz"}));
+    EXPECT_EQ(ReadBytes(dir / "x.zrk.coz"), std::vector<std::uint8_t>{3});
+
+    const auto ok = DecryptOneFile(dir / "x.zrk", "right", job.context);
+    EXPECT_EQ(ok.output, dir / "a.txt");
+    EXPECT_EQ(dir.Entries(), (Names{"a.txt", "x.zrk", "x.zrk.coz"}));
+}
+
+TEST(FileJob, StoredNamesAreReducedToPlainNames) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"../../evil.txt", "evil.txt"},  {"/etc/passwd", "passwd"}, {"a\\b\\c.doc", "c.doc"},
+        {"dir/", "x"},                   {"..", "x"},                {".", "x"},
+        {std::string("a\0b", 3), "x"},   {"ok name.txt", "ok name.txt"},
+    };
+    for (const auto& [stored, expected] : cases) {
+        TempDir dir;
+        Job job;
+        WriteBytes(dir / "x.zrk", MakeZrk("pw", stored, {1, 2, 3}));
+        const auto outcome = DecryptOneFile(dir / "x.zrk", "pw", job.context);
+        EXPECT_EQ(outcome.output, dir / expected) << stored;
+        EXPECT_EQ(ReadBytes(outcome.output), (std::vector<std::uint8_t>{1, 2, 3}));
+    }
+    // A file that was stored with no name at all is named after the .zrk file.
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "nameless.zrk", MakeZrk("pw", "", {4}));
+    EXPECT_EQ(DecryptOneFile(dir / "nameless.zrk", "pw", job.context).output, dir / "nameless");
+}
+
+TEST(FileJob, CancelRemovesPartialOutputs) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "p", PatternBytes(100000));
+    job.cancel = true;
+    EXPECT_TRUE(EncryptOneFile(dir / "p", "pw", job.context).cancelled);
+    EXPECT_EQ(dir.Entries(), Names{"p"});
+    job.cancel = false;
+    job.compress = true;
+    EncryptOneFile(dir / "p", "pw", job.context);
+    job.cancel = true;
+    EXPECT_TRUE(DecryptOneFile(dir / "p.zrk", "pw", job.context).cancelled);
+    EXPECT_EQ(dir.Entries(), (Names{"p", "p.zrk"}));
+}
+
+TEST(FileJob, FailedEncryptionKeepsSourceAndRemovesOutput) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "p", PatternBytes(10));
+    EXPECT_EQ(ErrorOf([&] { EncryptOneFile(dir / "p", "", job.context); }), "'-' is not a valid integer value");
+    EXPECT_EQ(ErrorOf([&] { EncryptOneFile(dir / "p", std::string(1, '\0'), job.context); }), "Division by zero");
+    EXPECT_EQ(dir.Entries(), Names{"p"});
+    EXPECT_EQ(ErrorOf([&] { EncryptOneFile(dir / "q", "pw", job.context); }),
+              "Cannot open file \"" + (dir / "q") + "\". No such file or directory");
+}
+
+// A full disk: writes beyond the size limit fail, and nothing of the user's is lost.
+TEST(FileJob, FullDiskIsAnError) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "big", PatternBytes(600000));
+    const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 200000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string encryptError = ErrorOf([&] { EncryptOneFile(dir / "big", "pw", job.context); });
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    EXPECT_EQ(encryptError, "Cannot write file \"" + (dir / "big.zrk") + "\". File too large");
+    EXPECT_EQ(dir.Entries(), Names{"big"});
+
+    EncryptOneFile(dir / "big", "pw", job.context);
+    const auto zrk = ReadBytes(dir / "big.zrk");
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string decryptError = ErrorOf([&] { DecryptOneFile(dir / "big.zrk", "pw", job.context); });
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, signalBefore);
+    EXPECT_EQ(decryptError, "Cannot write file \"" + (dir / "big.zrk.coz") + "\". File too large");
+    EXPECT_EQ(dir.Entries(), (Names{"big", "big.zrk"}));
+    EXPECT_EQ(ReadBytes(dir / "big.zrk"), zrk);
+}
+
+// When the restored file cannot take its name, the error names the file left behind, which stays.
+TEST(FileJob, FailedRenameKeepsTheRestoredContents) {
+    TempDir dir;
+    Job job;
+    const std::string stored(254, 'n'); // "(0)" + 254 characters is too long for a file name
+    WriteBytes(dir / stored, {1});
+    WriteBytes(dir / "x.zrk", MakeZrk("pw", stored, {5, 6}));
+    const std::string error = ErrorOf([&] { DecryptOneFile(dir / "x.zrk", "pw", job.context); });
+    EXPECT_EQ(error, "Cannot rename \"" + (dir / "x.zrk.coz") + "\" to \"" + (dir / ("(0)" + stored)) +
+                         "\". File name too long");
+    EXPECT_EQ(ReadBytes(dir / "x.zrk.coz"), (std::vector<std::uint8_t>{5, 6}));
+    EXPECT_TRUE(fs::exists(dir / "x.zrk"));
+}
+
+} // namespace
+} // namespace zarkent
+
+namespace zarkent {
+namespace {
+
+// Files written by earlier builds must keep decrypting, and the writer must keep writing them bit for bit.
+TEST(GoldenFiles, DecryptAndReencryptIdentically) {
+    const std::string data = ZARKENT_TEST_DATA "/golden/";
+    const auto sample = ReadBytes(data + "sample.bin");
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"sample-stored.zrk", "Zarkent golden 1", false},
+        {"sample-compressed.zrk", "şifre ĞÜ 2", true},
+    };
+    for (const auto& [file, password, compressed] : cases) {
+        TempDir dir;
+        const auto golden = ReadBytes(data + file);
+        WriteBytes(dir / file, golden);
+        Job job;
+        const DecryptOutcome restored = DecryptOneFile(dir / file, password, job.context);
+        EXPECT_EQ(restored.output, dir / "sample.bin") << file;
+        EXPECT_EQ(restored.compressed, compressed) << file;
+        EXPECT_EQ(ReadBytes(restored.output), sample) << file;
+
+        job.compress = compressed;
+        fs::remove(dir / file);
+        const EncryptOutcome again = EncryptOneFile(restored.output, password, job.context);
+        EXPECT_EQ(ReadBytes(again.output), golden) << file;
+    }
+}
+
+} // namespace
+} // namespace zarkent
