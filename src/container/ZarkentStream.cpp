@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "container/AsyncWriter.h"
 #include "container/Naming.h"
 #include "container/Random.h"
 #include "container/ZlibStreams.h"
@@ -135,21 +136,36 @@ File TZarkentStreamSifreleyici::CreateTempFile() {
     throw ZarkentError("Cannot create file \"" + name + "\". " + SystemErrorText(EEXIST));
 }
 
+// The chunk loop. Data is read and written in blocks of several chunks, and a second thread writes
+// while the next block is read and enciphered; cancel polls, progress and the final zero-length read
+// still happen chunk by chunk, and a cancel writes nothing past the chunk it stopped before.
 void TZarkentStreamSifreleyici::CipherLoop(File& input, File& output) {
-    for (;;) {
-        if (CancelRequested()) {
-            FCancelled = true;
-            break;
+    constexpr std::size_t chunksPerBlock = 16;
+    AsyncWriter writer(output, BufferSize * chunksPerBlock);
+    bool ended = false;
+    while (!ended) {
+        std::uint8_t* block = writer.Acquire();
+        std::size_t available = 0, done = 0;
+        for (std::size_t chunk = 0; chunk < chunksPerBlock; ++chunk) {
+            if (CancelRequested()) {
+                FCancelled = true;
+                ended = true;
+                break;
+            }
+            if (FMode == ModeDecrypt) FSucceeded = true;
+            if (chunk == 0) available = input.Read(block, BufferSize * chunksPerBlock);
+            const std::size_t n = std::min(BufferSize, available - done);
+            if (n > 0) FCipher->ApplyKeystream(block + done, n);
+            done += n;
+            Advance(n);
+            if (n == 0) {
+                ended = true;
+                break;
+            }
         }
-        if (FMode == ModeDecrypt) FSucceeded = true;
-        const std::size_t n = input.Read(FInBuffer.get(), BufferSize);
-        if (n > 0) {
-            FCipher->ApplyKeystream(FInBuffer.get(), n);
-            output.Write(FInBuffer.get(), n);
-        }
-        Advance(n);
-        if (n == 0) break;
+        if (done > 0) writer.Submit(done);
     }
+    writer.Finish();
 }
 
 bool TZarkentStreamSifreleyici::EncryptFile() {
