@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Throughput of zarkent-cli on one file in the page cache, next to its peers on the same file in the
 # same run: cp (copy), age (modern encryption) and gzip -6 (compression). Also peak memory.
-# Usage: bench/bench_io.sh BUILD_DIR [SIZE_MIB]   (needs: age, gzip, /usr/bin/time)
+# Usage: [BENCH_DIR=folder] bench/bench_io.sh BUILD_DIR [SIZE_MIB]   (needs: age, gzip, /usr/bin/time)
 set -euo pipefail
 CLI=$(realpath "$1/zarkent-cli")
 SIZE_MIB=${2:-1024}
-work=$(mktemp -d /var/tmp/zarkent-bench.XXXXXX)
+# tmpfs by default: the page cache without the noise of disk write-back.
+work=$(mktemp -d "${BENCH_DIR:-/dev/shm}/zarkent-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 

@@ -226,8 +226,12 @@ std::int64_t TZarkenter::Transform(std::int32_t value) { return static_cast<std:
 // 32 keystream words for consecutive steps without a counter wrap. Kept free of branches so that
 // the compiler vectorises it; x86-64 builds get an AVX2 clone picked at load time.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
-__attribute__((target_clones("avx2", "default")))
+#define ZARKENT_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ZARKENT_VECTOR_CLONES
 #endif
+
+ZARKENT_VECTOR_CLONES
 static std::int64_t KeyBlock(const std::int32_t* mix, std::int64_t base, std::int64_t seed, const std::int64_t* table,
                              std::uint32_t* words) {
     std::int64_t values[32];
@@ -240,6 +244,21 @@ static std::int64_t KeyBlock(const std::int32_t* mix, std::int64_t base, std::in
         words[k] = static_cast<std::uint32_t>(last ^ table[k]);
     }
     return values[31];
+}
+
+// The same for a seed below 2^32, the case of every practical password, in 32-bit lanes: the base
+// value stays below 2^32, so (v xor seed) + 1 reduced by 0x7FFFFFFF is computed without the 64-bit
+// carry. Combines the words with the data directly.
+ZARKENT_VECTOR_CLONES
+static std::int64_t KeyBlock32(const std::int32_t* mix, std::uint32_t base, std::uint32_t seed,
+                               const std::uint32_t* table, const std::uint8_t* in, std::uint8_t* out) {
+    std::uint32_t last[32];
+    for (std::uint32_t k = 0; k < 32; ++k) {
+        const std::uint32_t x = (static_cast<std::uint32_t>(mix[k]) + base + 3 * k) ^ seed;
+        last[k] = x >= 0x7FFFFFFEu ? x - 0x7FFFFFFEu : x + 1;
+    }
+    for (int k = 0; k < 32; ++k) StoreLE32(out + 4 * k, LoadLE32(in + 4 * k) ^ last[k] ^ table[k]);
+    return last[31];
 }
 
 bool TZarkenter::NextBlock(std::uint32_t* words) {
@@ -255,25 +274,40 @@ bool TZarkenter::NextBlock(std::uint32_t* words) {
     return true;
 }
 
-void TZarkenter::ApplyKeystream(std::uint8_t* data, std::size_t count) {
+void TZarkenter::ApplyKeystream(const std::uint8_t* in, std::uint8_t* out, std::size_t count) {
     std::size_t offset = 0;
     auto scalarWord = [&]() {
         const auto key = static_cast<std::uint32_t>(NextKey());
         const std::size_t left = count - offset;
         if (left >= 4) {
-            StoreLE32(data + offset, LoadLE32(data + offset) ^ key);
+            StoreLE32(out + offset, LoadLE32(in + offset) ^ key);
             offset += 4;
         } else {
-            for (std::size_t i = 0; i < left; ++i) data[offset + i] ^= static_cast<std::uint8_t>(key >> (8 * i));
+            for (std::size_t i = 0; i < left; ++i)
+                out[offset + i] = in[offset + i] ^ static_cast<std::uint8_t>(key >> (8 * i));
             offset = count;
         }
     };
     while (offset < count && FTableIndex != 31) scalarWord();
     std::uint32_t keys[32];
+    if (FSeed >= 0 && FSeed <= 0xFFFFFFFF) {
+        std::uint32_t table[32];
+        for (int k = 0; k < 32; ++k) table[k] = static_cast<std::uint32_t>(FTable[k]);
+        const auto seed = static_cast<std::uint32_t>(FSeed);
+        // Blocks start at table index 0 and stop before the counter could wrap.
+        while (count - offset >= 128 && FTableIndex == 31 && FCounter >= 0 && FCounter <= CounterLimit - 1 - 32) {
+            const std::int64_t mixBase = (FMixIndex + 1) % static_cast<std::int32_t>(MixTableSize);
+            const std::int64_t counterBase = FCounter + 1;
+            FLastValue = KeyBlock32(MixTable + mixBase, static_cast<std::uint32_t>(counterBase + mixBase), seed, table,
+                                    in + offset, out + offset);
+            FCounter = counterBase + 31;
+            FMixIndex = static_cast<std::int32_t>(mixBase + 31);
+            offset += 128;
+        }
+    }
     while (count - offset >= 128) {
         if (NextBlock(keys)) {
-            std::uint8_t* p = data + offset;
-            for (int k = 0; k < 32; ++k) StoreLE32(p + 4 * k, LoadLE32(p + 4 * k) ^ keys[k]);
+            for (int k = 0; k < 32; ++k) StoreLE32(out + offset + 4 * k, LoadLE32(in + offset + 4 * k) ^ keys[k]);
             offset += 128;
         } else {
             for (int k = 0; k < 32; ++k) scalarWord();

@@ -34,7 +34,9 @@ public:
     // Combines `count` bytes in place with the keystream, one step per 4 bytes (little-endian words;
     // a partial last word uses the low-order bytes of its keystream word). Gives exactly the bytes
     // that Transform would give word by word, and leaves the state where those calls would.
-    void ApplyKeystream(std::uint8_t* data, std::size_t count);
+    void ApplyKeystream(std::uint8_t* data, std::size_t count) { ApplyKeystream(data, data, count); }
+    // The same from `in` to `out` (which may be the same buffer).
+    void ApplyKeystream(const std::uint8_t* in, std::uint8_t* out, std::size_t count);
 
     std::int64_t Seed() const { return FSeed; }
     std::int64_t Key(int index) const; // 1..4

@@ -175,8 +175,12 @@ TEST(Keystream, BulkEqualsStepwise) {
     const Case cases[] = {{-1, 0, 0},     {-1, 0, 1},      {-1, 0, 3},          {-1, 0, 128},        {-1, 5, 4099},
                           {-1, 31, 129},  {-1, 2040, 700}, {2147483600, 0, 4096}, {2147483646 - 40, 7, 1000},
                           {2147483646, 31, 300}};
+    // A short password has a seed below 2^32 (the 32-bit fast path); a very long one has a larger seed.
+    const std::string longPassword(120000, 'q');
+    ASSERT_GT(TZarkenter(longPassword).Seed(), 0xFFFFFFFFll);
+    for (const std::string& password : {std::string("bulk test"), longPassword})
     for (const Case& k : cases) {
-        TZarkenter bulk("bulk test"), step("bulk test");
+        TZarkenter bulk(password), step(password);
         for (std::size_t i = 0; i < k.skipWords; ++i) {
             bulk.Transform(0);
             step.Transform(0);
