@@ -1,0 +1,144 @@
+#include "dialogs/Dialogs_mod.h"
+
+#include <QLineEdit>
+
+#include "dialogs/InputBox.h"
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QStringList>
+
+#include <atomic>
+
+namespace zarkent::dialogs {
+
+namespace {
+
+std::atomic<DialogResponder*> g_responder{nullptr};
+
+bool RunFileDialog(QWidget* parent, FileDialogKind kind, const FileDialogRequest& request, QString& chosen) {
+    if (DialogResponder* responder = g_responder.load()) {
+        std::optional<QString> answer = responder->FileName(kind, request);
+        if (!answer) return false;
+        chosen = *answer;
+        return true;
+    }
+    QFileDialog dialog(parent, request.title, request.initialPath, QtFileFilter(request.filter));
+    if (kind == FileDialogKind::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    }
+    if (!request.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(request.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.front().isEmpty()) return false;
+    chosen = files.front();
+    return true;
+}
+
+} // namespace
+
+DialogResponder* SetDialogResponder(DialogResponder* responder) {
+    return g_responder.exchange(responder);
+}
+
+DialogResponder* CurrentDialogResponder() {
+    return g_responder.load();
+}
+
+QMessageBox::StandardButton EscapeButton(QMessageBox::StandardButtons buttons) {
+    if (buttons.testFlag(QMessageBox::Cancel)) return QMessageBox::Cancel;
+    if (buttons.testFlag(QMessageBox::No)) return QMessageBox::No;
+    const auto bits = static_cast<unsigned>(buttons.toInt());
+    if (bits != 0 && (bits & (bits - 1)) == 0) return static_cast<QMessageBox::StandardButton>(bits);
+    return QMessageBox::NoButton;
+}
+
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& caption, const QString& text,
+                                        QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) {
+    if (DialogResponder* responder = g_responder.load())
+        return responder->Message({caption, text, icon, buttons, defaultButton});
+
+    QMessageBox box(icon, caption, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
+    const QMessageBox::StandardButton escape = EscapeButton(buttons);
+    if (escape != QMessageBox::NoButton) box.setEscapeButton(escape);
+    box.exec();
+    if (QAbstractButton* clicked = box.clickedButton()) return box.standardButton(clicked);
+    return escape;
+}
+
+bool OpenFileName(QWidget* parent, const FileDialogRequest& request, QString& chosen) {
+    return RunFileDialog(parent, FileDialogKind::Open, request, chosen);
+}
+
+bool SaveFileName(QWidget* parent, const FileDialogRequest& request, QString& chosen) {
+    return RunFileDialog(parent, FileDialogKind::Save, request, chosen);
+}
+
+bool FolderName(QWidget* parent, const QString& title, QString& chosen) {
+    if (DialogResponder* responder = g_responder.load()) {
+        std::optional<QString> answer = responder->Folder({title, chosen});
+        if (!answer) return false;
+        chosen = *answer;
+        return true;
+    }
+    const QString folder = QFileDialog::getExistingDirectory(parent, title, chosen);
+    if (folder.isEmpty()) return false;
+    chosen = folder;
+    return true;
+}
+
+bool QueryText(const QString& caption, const QString& prompt, QString& value, bool masked) {
+    if (DialogResponder* responder = g_responder.load()) {
+        std::optional<QString> answer = responder->QueryText({caption, prompt, value, masked});
+        if (!answer) return false;
+        value = *answer;
+        return true;
+    }
+    InputBox box(caption, prompt, value, masked);
+    if (box.exec() != QDialog::Accepted) return false;
+    value = box.Text();
+    return true;
+}
+
+QString QueryTextOrDefault(const QString& caption, const QString& prompt, const QString& defaultValue, bool masked) {
+    QString value = defaultValue;
+    QueryText(caption, prompt, value, masked);
+    return value;
+}
+
+QString QtFileFilter(const QString& filter) {
+    if (filter.isEmpty()) return {};
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        QStringList patterns;
+        if (i + 1 < parts.size()) {
+            for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+                const QString trimmed = pattern.trimmed();
+                if (!trimmed.isEmpty()) patterns << trimmed;
+            }
+        }
+        if (patterns.isEmpty()) patterns << QStringLiteral("*"); // an entry without a pattern shows every file
+        if (description.isEmpty() && patterns.size() == 1 && patterns.front() == QLatin1String("*") &&
+            i + 1 >= parts.size())
+            continue; // a trailing "|" adds nothing
+        entries << (description.isEmpty()
+                        ? patterns.join(QLatin1Char(' '))
+                        : description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+void MaskWithStars(QLineEdit* edit) {
+    edit->setEchoMode(QLineEdit::Password);
+    edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; lineedit-password-mask-delay: 0; }"));
+}
+
+} // namespace zarkent::dialogs

@@ -1,0 +1,65 @@
+#include "jobs/JobWindows.h"
+
+#include "jobs/DurumSayfasi.h"
+#include "jobs/UiChannel.h"
+
+namespace zarkent {
+
+ProgressPageSink::ProgressPageSink(TDurumSayfasi* page)
+    : ProgressPageSink(page, page != nullptr ? page->Channel() : nullptr) {}
+
+ProgressPageSink::ProgressPageSink(TDurumSayfasi* page, std::shared_ptr<UiChannel> channel)
+    : page_(page), channel_(std::move(channel)) {}
+
+void ProgressPageSink::SetMaximum(int maximum) {
+    if (channel_) {
+        channel_->Post([page = page_, maximum] { page->SetBarMaximum(maximum); });
+    }
+}
+
+void ProgressPageSink::SetPosition(int position) {
+    if (channel_) {
+        channel_->Post([page = page_, position] { page->SetBarPosition(position); });
+    }
+}
+
+void ProgressPageSink::SetStatus(const std::string& text) {
+    if (channel_) {
+        channel_->Post([page = page_, text = QString::fromUtf8(text)] { page->SetStatusText(text); });
+    }
+}
+
+JobWindows::JobWindows(TDurumSayfasi* progressPage, TDurumBelirt* resultWindow)
+    : progressPage_(progressPage), resultWindow_(resultWindow),
+      progressChannel_(progressPage != nullptr ? progressPage->Channel() : nullptr),
+      resultChannel_(resultWindow != nullptr ? resultWindow->Channel() : nullptr) {}
+
+void JobWindows::ShowProgress() const {
+    if (progressChannel_) {
+        progressChannel_->Post([page = progressPage_] { page->ShowPage(); });
+    }
+}
+
+void JobWindows::ResetAndCloseProgress() const {
+    if (progressChannel_) {
+        progressChannel_->Post([page = progressPage_] { page->ResetAndClose(); });
+    }
+}
+
+void JobWindows::StopResultTimer() const {
+    if (resultChannel_) {
+        resultChannel_->Post([window = resultWindow_] { window->StopTimer(); });
+    }
+}
+
+void JobWindows::Report(ResultOutcome outcome, const QString& message) const {
+    if (resultChannel_) {
+        resultChannel_->Post([window = resultWindow_, outcome, message] { window->Report(outcome, message); });
+    }
+}
+
+ProgressPageSink JobWindows::Progress() const {
+    return ProgressPageSink(progressPage_, progressChannel_);
+}
+
+} // namespace zarkent

@@ -1,0 +1,61 @@
+#pragma once
+
+// What a job does to the progress page and the result window. Every operation may be called from
+// any thread: it is queued onto the user-interface thread and never waited for, and the calls that
+// one thread makes (through this facade and through its ProgressPageSink) are carried out in the
+// order it made them. A facade without a window, or whose window is gone, drops the calls.
+
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "container/ZarkentStream.h"
+#include "jobs/DurumBelirt.h"
+
+namespace zarkent {
+
+class TDurumSayfasi;
+class UiChannel;
+
+// Forwards the encryptor's progress to the progress page: maximum to the bar, a position to the bar
+// and to the percentage ("37%"), a status text to the percentage label.
+class ProgressPageSink final : public ProgressSink {
+public:
+    ProgressPageSink() = default;                   // reports nowhere
+    explicit ProgressPageSink(TDurumSayfasi* page); // user-interface thread
+
+    void SetMaximum(int maximum) override;
+    void SetPosition(int position) override;
+    void SetStatus(const std::string& text) override;
+
+private:
+    friend class JobWindows;
+    ProgressPageSink(TDurumSayfasi* page, std::shared_ptr<UiChannel> channel);
+
+    TDurumSayfasi* page_ = nullptr; // only touched on the user-interface thread, inside posted calls
+    std::shared_ptr<UiChannel> channel_;
+};
+
+class JobWindows {
+public:
+    JobWindows() = default;
+    // Construct on the user-interface thread; copies may then be handed to job threads.
+    JobWindows(TDurumSayfasi* progressPage, TDurumBelirt* resultWindow);
+
+    void ShowProgress() const;
+    // Bar position 0 and maximum 100; closes the page if it is visible.
+    void ResetAndCloseProgress() const;
+    void StopResultTimer() const;
+    void Report(ResultOutcome outcome, const QString& message) const;
+
+    // A sink for the encryptor that reports to this facade's progress page, in order with the calls above.
+    ProgressPageSink Progress() const;
+
+private:
+    TDurumSayfasi* progressPage_ = nullptr;
+    TDurumBelirt* resultWindow_ = nullptr;
+    std::shared_ptr<UiChannel> progressChannel_;
+    std::shared_ptr<UiChannel> resultChannel_;
+};
+
+} // namespace zarkent

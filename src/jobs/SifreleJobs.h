@@ -1,0 +1,68 @@
+#pragma once
+
+// The single-file jobs: TSifrele turns one file into a .zrk file beside it, TSifreCoz turns a .zrk
+// file back into its stored file beside it. Each runs on its own thread, reports through the progress
+// page and the result window, and keeps the shared job flags up to date. The file work itself (names
+// that overwrite nothing, cleanup of partial outputs, flushing before the source goes) is shared with
+// zarkent-cli.
+
+#include <QString>
+#include <chrono>
+#include <string>
+
+#include "jobs/JobThread.h"
+#include "jobs/JobWindows.h"
+
+namespace zarkent {
+
+// The windows the single-file jobs report to; set once at start-up on the user-interface thread.
+void SetJobWindows(const JobWindows& windows);
+JobWindows CurrentJobWindows();
+
+// "h:mm:ss" of a duration (never negative).
+QString FormatElapsed(std::chrono::steady_clock::duration elapsed);
+// Language row `row`, a blank, "Time:" and the elapsed time in parentheses.
+QString SuccessText(int row, std::chrono::steady_clock::duration elapsed);
+
+class TSifrele : public jobs::JobThread {
+    Q_OBJECT
+
+public:
+    TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress);
+
+protected:
+    void Execute() override;
+
+private:
+    std::chrono::steady_clock::time_point FStartTime;
+    std::chrono::steady_clock::time_point FEndTime;
+    std::chrono::steady_clock::duration FElapsed{};
+    std::string FPassword;
+    std::string FFileName;
+    bool FShowResult;
+    bool FShowProgress;
+    JobWindows windows_;
+};
+
+class TSifreCoz : public jobs::JobThread {
+    Q_OBJECT
+
+public:
+    TSifreCoz(StartKey key, const QString& fileName, const QString& password, bool showProgress, bool showResult);
+
+protected:
+    void Execute() override;
+
+private:
+    std::chrono::steady_clock::time_point FStartTime;
+    std::chrono::steady_clock::time_point FEndTime;
+    std::chrono::steady_clock::duration FElapsed{};
+    std::string FPassword;
+    std::string FFileName;
+    std::string FOutputName;
+    bool FShowProgress;
+    bool FShowResult;
+    JobWindows windows_;
+};
+
+} // namespace zarkent

@@ -1,0 +1,240 @@
+// The single-file jobs end to end with the real progress page and result window (offscreen).
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "DialogScript.h"
+#include "TempDir.h"
+#include "jobs/DurumBelirt.h"
+#include "jobs/DurumSayfasi.h"
+#include "jobs/SharedState.h"
+#include "jobs/SifreleJobs.h"
+#include "lang/Language.h"
+
+using namespace zarkent;
+using namespace zarkent::test;
+namespace fs = std::filesystem;
+
+class JobsTest : public QObject {
+    Q_OBJECT
+
+    TDurumSayfasi* page = nullptr;
+    TDurumBelirt* result = nullptr;
+    std::unique_ptr<TempDir> dir;
+
+    static QString Row(int row) { return QString::fromStdString(Lang().Row(row)); }
+    QString P(const char* name) const { return QString::fromStdString(*dir / name); }
+
+    // Waits for the job's report and for the job flags to settle.
+    void WaitForReport() {
+        QTRY_VERIFY_WITH_TIMEOUT(result->isVisible(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!State().JobsActive, 20000);
+    }
+    void ExpectReport(const QString& caption, QLabel* image) {
+        QCOMPARE(result->windowTitle(), caption);
+        QVERIFY(image->isVisibleTo(result));
+        for (QLabel* other : {result->Ok, result->Hata, result->UyariResim})
+            if (other != image) QVERIFY(!other->isVisibleTo(result));
+    }
+    // Opens a FIFO as the source: the job blocks reading it until the test writes and closes it.
+    int OpenFifoWriter(const QString& path) {
+        int fd = -1;
+        for (int i = 0; i < 2000 && fd < 0; ++i) {
+            fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+            if (fd < 0) QTest::qWait(5);
+        }
+        if (fd >= 0) ::fcntl(fd, F_SETFL, 0);
+        return fd;
+    }
+
+private slots:
+    void initTestCase() {
+        Lang().ActiveLanguage = kLanguageEnglish;
+        Lang().CopySet();
+        page = new TDurumSayfasi;
+        result = new TDurumBelirt;
+        result->SetQuitHook([] {});
+        SetJobWindows(JobWindows(page, result));
+    }
+    void cleanupTestCase() {
+        SetJobWindows(JobWindows());
+        delete page;
+        delete result;
+    }
+    void init() {
+        dir = std::make_unique<TempDir>();
+        result->hide();
+        result->StopTimer();
+        State().CancelRequested = false;
+        State().CompressOption = false;
+        State().EncryptFailed = false;
+        State().DecryptFailed = false;
+    }
+
+    void formatsElapsedTime_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << 0 << "0:00:00";
+        QTest::newRow("seven") << 7 << "0:00:07";
+        QTest::newRow("hour") << 3725 << "1:02:05";
+        QTest::newRow("day") << 90061 << "25:01:01";
+        QTest::newRow("negative") << -5 << "0:00:00";
+    }
+    void formatsElapsedTime() {
+        QFETCH(int, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(FormatElapsed(std::chrono::seconds(seconds)), text);
+    }
+
+    void encryptsAndDecryptsWithProgressAndResult() {
+        const auto data = PatternBytes(3u << 20);
+        WriteBytes(*dir / "a.txt", data);
+        for (bool compress : {false, true}) {
+            State().CompressOption = compress;
+            jobs::JobThread::Start<TSifrele>(P("a.txt"), QString("şifre"), true, true);
+            QVERIFY(State().JobsActive);
+            QTRY_VERIFY(page->isVisible() || result->isVisible());
+            WaitForReport();
+            ExpectReport(Row(101), result->Ok);
+            QVERIFY(QRegularExpression("^File Succesfully Encrypted Time:\\(0:00:\\d\\d\\)$")
+                        .match(result->Mesaj->text())
+                        .hasMatch());
+            QVERIFY(!page->isVisible());
+            QCOMPARE(page->Durum->value(), 0);
+            QCOMPARE(dir->Entries(), std::vector<std::string>{"a.txt.zrk"});
+
+            result->hide();
+            jobs::JobThread::Start<TSifreCoz>(P("a.txt.zrk"), QString("şifre"), true, true);
+            WaitForReport();
+            ExpectReport(Row(101), result->Ok);
+            QVERIFY(result->Mesaj->text().startsWith("Files Succesfully Decrypted Time:(0:00:"));
+            QCOMPARE(dir->Entries(), std::vector<std::string>{"a.txt"});
+            QVERIFY(ReadBytes(*dir / "a.txt") == data);
+            result->hide();
+        }
+    }
+
+    void wrongPasswordKeepsTheZrkFile() {
+        WriteBytes(*dir / "a.txt", PatternBytes(1000));
+        jobs::JobThread::Start<TSifrele>(P("a.txt"), QString("right"), true, true);
+        WaitForReport();
+        result->hide();
+        const auto zrk = ReadBytes(*dir / "a.txt.zrk");
+        jobs::JobThread::Start<TSifreCoz>(P("a.txt.zrk"), QString("wrong"), true, true);
+        WaitForReport();
+        ExpectReport(Row(39), result->Hata);
+        QCOMPARE(result->Mesaj->text(), QString("The Password is Wrong"));
+        QVERIFY(State().DecryptFailed);
+        QVERIFY(ReadBytes(*dir / "a.txt.zrk") == zrk);
+        QCOMPARE(dir->Entries(), std::vector<std::string>{"a.txt.zrk"});
+    }
+
+    void encryptionFailureKeepsTheSource() {
+        WriteBytes(*dir / "a.txt", PatternBytes(10));
+        State().CloseWhenJobsFinish = true;
+        jobs::JobThread::Start<TSifrele>(P("a.txt"), QString(""), true, true);
+        WaitForReport();
+        ExpectReport(Row(39), result->Hata);
+        QCOMPARE(result->Mesaj->text(), QString("Unable To Encrypt The File\r\n\"'-' is not a valid integer value\""));
+        QVERIFY(State().EncryptFailed);
+        QVERIFY(!State().CloseWhenJobsFinish); // an error is always seen: the program stays
+        QCOMPARE(dir->Entries(), std::vector<std::string>{"a.txt"});
+
+        // The next encryption that succeeds clears the failure and removes its source.
+        result->hide();
+        jobs::JobThread::Start<TSifrele>(P("a.txt"), QString("pw"), true, true);
+        WaitForReport();
+        ExpectReport(Row(101), result->Ok);
+        QVERIFY(!State().EncryptFailed);
+        QCOMPARE(dir->Entries(), std::vector<std::string>{"a.txt.zrk"});
+    }
+
+    // Jobs of a batch show nothing, except a failed decryption.
+    void jobsWithoutWindowsShowOnlyDecryptionFailures() {
+        WriteBytes(*dir / "a.txt", PatternBytes(100));
+        auto job = jobs::JobThread::StartOwned<TSifrele>(P("a.txt"), QString("pw"), false, false);
+        job->WaitFor();
+        QTest::qWait(50);
+        QVERIFY(!result->isVisible() && !page->isVisible());
+        QCOMPARE(dir->Entries(), std::vector<std::string>{"a.txt.zrk"});
+
+        auto failed = jobs::JobThread::StartOwned<TSifrele>(P("missing"), QString("pw"), false, false);
+        failed->WaitFor();
+        QTest::qWait(50);
+        QVERIFY(!result->isVisible());
+        QVERIFY(State().EncryptFailed);
+
+        auto wrong = jobs::JobThread::StartOwned<TSifreCoz>(P("a.txt.zrk"), QString("bad"), false, false);
+        wrong->WaitFor();
+        QTRY_VERIFY(result->isVisible());
+        QCOMPARE(result->Mesaj->text(), QString("The Password is Wrong"));
+    }
+
+    // Cancel on the progress page: No lets the job run on, Yes stops it; the source stays.
+    void cancelQuestion() {
+        for (bool confirm : {false, true}) {
+            const QString fifo = P("stream.bin");
+            QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+            jobs::JobThread::Start<TSifrele>(fifo, QString("pw"), true, true);
+            const int writer = OpenFifoWriter(fifo);
+            QVERIFY(writer >= 0);
+            const auto chunk = PatternBytes(100000);
+            QCOMPARE(::write(writer, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
+            QTRY_VERIFY(page->isVisible());
+            {
+                DialogScript script;
+                script.ExpectMessage(Row(77), Row(40), QMessageBox::Warning,
+                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                    .Answer(confirm ? QMessageBox::Yes : QMessageBox::No);
+                page->iptalClick();
+                QVERIFY(script.VerifyDone());
+            }
+            QCOMPARE(page->isVisible(), !confirm);
+            QCOMPARE(State().CancelRequested.load(), confirm);
+            ::close(writer);
+            WaitForReport();
+            if (confirm) {
+                ExpectReport(Row(77), result->UyariResim);
+                QCOMPARE(result->Mesaj->text(), QString("Process Has Been Cancelled !"));
+                QVERIFY(!State().CancelRequested);
+                QCOMPARE(dir->Entries(), std::vector<std::string>{"stream.bin"});
+            } else {
+                ExpectReport(Row(101), result->Ok);
+                QCOMPARE(dir->Entries(), std::vector<std::string>{"stream.bin.zrk"});
+                fs::remove(*dir / "stream.bin.zrk");
+            }
+            fs::remove(fifo.toStdString());
+            result->hide();
+        }
+    }
+
+    // Continue in background hides the page; the job goes on and still reports.
+    void continueInBackground() {
+        const QString fifo = P("stream.bin");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        jobs::JobThread::Start<TSifrele>(fifo, QString("pw"), true, true);
+        const int writer = OpenFifoWriter(fifo);
+        QVERIFY(writer >= 0);
+        QTRY_VERIFY(page->isVisible());
+        page->ArkaplandaDevamEtClick();
+        QVERIFY(!page->isVisible());
+        const auto chunk = PatternBytes(200000);
+        QCOMPARE(::write(writer, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
+        ::close(writer);
+        WaitForReport();
+        ExpectReport(Row(101), result->Ok);
+        QVERIFY(!page->isVisible());
+        QCOMPARE(page->Durum->value(), 0);
+        QCOMPARE(dir->Entries(), std::vector<std::string>{"stream.bin.zrk"});
+    }
+};
+
+QTEST_MAIN(JobsTest)
+#include "test_jobs.moc"
