@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QMetaObject>
 
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <exception>
 
 #if defined(__GLIBC__) && __has_include(<cxxabi.h>)
@@ -17,6 +19,13 @@
 #endif
 
 namespace zarkent::jobs {
+
+namespace {
+// Jobs constructed and not yet at the end of their run.
+std::mutex runningMutex;
+std::condition_variable runningChanged;
+int runningJobs = 0;
+} // namespace
 
 void WaitThenDelete::operator()(JobThread* job) const noexcept {
     if (!job) return;
@@ -28,7 +37,23 @@ JobThread::JobThread(StartKey key) : JobThread(key, State().PriorityIndex.load()
 
 JobThread::JobThread(StartKey, int priorityIndex)
     : priorityIndex_(priorityIndex >= 0 && priorityIndex < kThreadPriorityLevels ? priorityIndex
-                                                                                 : kThreadPriorityNormal) {}
+                                                                                 : kThreadPriorityNormal) {
+    std::lock_guard lock(runningMutex);
+    ++runningJobs;
+}
+
+bool JobThread::WaitForAll(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(runningMutex);
+    return runningChanged.wait_for(lock, timeout, [] { return runningJobs == 0; });
+}
+
+void JobThread::Ended() {
+    {
+        std::lock_guard lock(runningMutex);
+        --runningJobs;
+    }
+    runningChanged.notify_all();
+}
 
 JobThread::~JobThread() = default;
 
@@ -48,6 +73,9 @@ void JobThread::DeleteWhenFinished() {
 
 void JobThread::run() {
     if (ran_.exchange(true)) return; // one run per object, even if start() is called again
+    struct EndGuard {
+        ~EndGuard() { Ended(); }
+    } endGuard;
     ApplyThreadPriority(priorityIndex_);
     try {
         try {

@@ -27,6 +27,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <utility>
 
@@ -77,6 +78,10 @@ public:
     // own thread.
     void WaitFor();
 
+    // Waits until no job is running any more, or until `timeout` has passed; true when none runs. The
+    // program uses it on its way out, after asking running jobs to stop.
+    static bool WaitForAll(std::chrono::milliseconds timeout);
+
     // The priority level (0 idle .. 6 time critical) the job's thread runs at.
     int PriorityIndex() const noexcept { return priorityIndex_; }
 
@@ -96,6 +101,7 @@ protected:
 
 private:
     void run() final;
+    static void Ended();
     void DeleteWhenFinished();
 
     const int priorityIndex_;

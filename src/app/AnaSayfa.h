@@ -1,0 +1,179 @@
+#pragma once
+
+// The main window: one file or folder, the password twice, and the main command that starts a job or
+// hands a folder on; the menus and toolbar that open the tool windows; priority, compression,
+// always-on-top; dropped files; the start-up step; and the close query while jobs run.
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "dialogs/Dialogs_mod.h"
+#include "jobs/SifreEkrani.h"
+#include "lang/Language.h"
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QToolBar;
+
+namespace zarkent {
+
+class SettingsStore;
+class TDurumBelirt;
+class TDurumSayfasi;
+
+// The other windows the main window drives; set by the program entry once they exist.
+struct MainWindowPeers {
+    TSifreEx* passwordDialog = nullptr;
+    TDurumSayfasi* progressPage = nullptr;
+    TDurumBelirt* resultWindow = nullptr;
+};
+
+class TSayfa1 : public QMainWindow, public PasswordTarget {
+    Q_OBJECT
+
+public:
+    // `arguments` are the command-line paths (already absolute).
+    explicit TSayfa1(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    ~TSayfa1() override;
+
+    void SetPeers(const MainWindowPeers& peers);
+    // Where the settings live (the user's store by default).
+    void SetSettingsStore(std::unique_ptr<SettingsStore> store);
+    // How the program ends (QCoreApplication::quit by default).
+    void SetQuitHook(std::function<void()> quit) { quit_ = std::move(quit); }
+
+    // Controls.
+    QLineEdit* pass1;
+    QLabel* pass1Label;
+    QLineEdit* pass2;
+    QLabel* pass2Label;
+    QLineEdit* DosyaYolu;
+    QLabel* DosyaYoluLabel;
+    QPushButton* Gozat;
+    QRadioButton* Sifrele;
+    QRadioButton* Coz;
+    QCheckBox* Paketle;
+    QPushButton* islem;
+    QLabel* Sil;
+    QLabel* SifrelerinKontrolu_AYNI;
+    QLabel* SifrelerinKontrolu_FARKLI;
+    QFrame* Shape1;
+    QFrame* Shape2;
+    QFrame* Shape3;
+    QLabel* Secim;
+    QGroupBox* SeceneklerGrubu;
+    QMenu* BosMenu;
+    dialogs::FileDialogRequest DosyaAc;
+    dialogs::FileDialogRequest DosyaKaydet;
+    QToolBar* AracCubugu;
+    QTimer* Guncelle;
+
+    // Menus and actions (`Aksiyon`).
+    QMenu* Dosya;
+    QMenu* Gorunum;
+    QMenu* Araclar;
+    QMenu* Ayarlar;
+    QMenu* Yardim;
+    QMenu* HizAyari;
+    QMenu* _Language;
+    QAction* BirDosyaSifrele;
+    QAction* BirKlasordekiTumDosyalariSifrele;
+    QAction* BirKlasordekiDosyalariTopluOlarakAc;
+    QAction* SifreliBirDosyaAc;
+    QAction* Cikis;
+    QAction* HerZamanUstte;
+    QAction* Seffaflik;
+    QAction* GuvenliDosyaSilme;
+    QAction* GucluSifreYaratici;
+    QAction* RastgeleSayiMotoru;
+    QAction* EPostaYaziSifrele;
+    QAction* MD5HesaplamaAraci;
+    QAction* Hiz_BilgisayarBostayken;
+    QAction* Hiz_EnDusuk;
+    QAction* Hiz_NormaldenDusuk;
+    QAction* Hiz_Normal;
+    QAction* Hiz_NormaldenYuksek;
+    QAction* Hiz_Yuksek;
+    QAction* Hiz_EnYuksek;
+    QAction* Turkce;
+    QAction* English;
+    QAction* YardimKitabi;
+    QAction* Hakkinda;
+
+    // The main command-line list of several paths.
+    bool CmdLineHasEncrypted = false;
+    bool CmdLineHasPlain = false;
+    bool AlwaysOnTop = false;
+
+    // PasswordTarget: the password dialog's confirmed password.
+    void SetPasswords(const QString& password) override;
+
+    // Rewrites the captions from `row` (the language in force, or the designed Turkish texts).
+    void UpdateCaptions(const std::function<QString(int)>& row);
+    // Copies the set chosen by ActiveLanguage and rewrites the captions of every window.
+    void ApplyLanguage();
+
+    // Takes the dropped paths as the drop handler does.
+    void DropPaths(const QStringList& paths);
+
+public slots:
+    void islemClick();
+    void SifreleClick();
+    void CozClick();
+    void GozatClick();
+    void BirDosyaSifreleExecute();
+    void SifreliBirDosyaAcExecute();
+    void pass1Change();
+    void SilClick();
+    void PaketleClick();
+    void HerZamanUstteExecute();
+    void CikisExecute();
+    void YardimKitabiExecute();
+    void EPostaYaziSifreleExecute();
+    void GuncelleTimer();
+    void SeciliDiliISARETLE();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildActions();
+    void FormCreate(const QStringList& arguments);
+    bool FormCloseQuery();
+    void SetPriority(int index);
+    // Checks a radio button from code; its click handler runs when it was not checked before.
+    void CheckDirection(bool decrypt);
+    void ApplyDirectionOf(const QString& path);
+    void ShowPasswordDialog();
+    void HandOverToFolderWindow(int messageRow);
+    bool OpenFileDialog();
+    void OpenCompanion(const QString& fileName, int missingRow);
+    void Message(int captionRow, const QString& text, QMessageBox::Icon icon);
+
+    MainWindowPeers peers_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::function<void()> quit_;
+    QActionGroup* priorityGroup_ = nullptr;
+    bool quitting_ = false;
+};
+
+// The seven priority actions in PriorityIndex order, for tests and the settings.
+QList<QAction*> PriorityActions(const TSayfa1& window);
+
+} // namespace zarkent

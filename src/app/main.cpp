@@ -1,0 +1,46 @@
+// Program entry of the window program: creates every window once, in a fixed order, and runs the
+// user-interface loop.
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/AnaSayfa.h"
+#include "jobs/DurumBelirt.h"
+#include "jobs/DurumSayfasi.h"
+#include "jobs/JobThread.h"
+#include "jobs/SharedState.h"
+#include "jobs/SifreEkrani.h"
+#include "jobs/SifreleJobs.h"
+
+int main(int argc, char** argv) {
+    using namespace zarkent;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Zarkent");
+    QApplication::setApplicationDisplayName(QString()); // the language sets it to row 1
+    QApplication::setWindowIcon(QIcon(":/zarkent/zarkent.png"));
+
+    SharedState& state = State();
+    state.ProgramFile = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
+    state.ProgramFolder = (QCoreApplication::applicationDirPath() + "/").toLocal8Bit().toStdString();
+
+    // File managers may pass relative paths.
+    QStringList paths;
+    for (const QString& argument : app.arguments().mid(1)) paths << QFileInfo(argument).absoluteFilePath();
+
+    TSayfa1 mainWindow(paths);
+    TSifreEx passwordDialog;
+    TDurumBelirt resultWindow;
+    TDurumSayfasi progressPage;
+    SetJobWindows(JobWindows(&progressPage, &resultWindow));
+    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow});
+    mainWindow.show();
+
+    const int result = app.exec();
+
+    // Jobs still running stop at their next chunk and remove their partial outputs before the windows go.
+    state.CancelRequested = true;
+    jobs::JobThread::WaitForAll(std::chrono::seconds(30));
+    SetJobWindows(JobWindows());
+    return result;
+}

@@ -1,0 +1,390 @@
+// The main window: the main command, directions, command line, settings, drops, priorities, the close
+// query, and one encryption from start to end (offscreen, every dialog scripted).
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QtTest>
+
+#include <filesystem>
+
+#include "DialogScript.h"
+#include "TempDir.h"
+#include "app/AnaSayfa.h"
+#include "app/Settings.h"
+#include "jobs/DurumBelirt.h"
+#include "jobs/DurumSayfasi.h"
+#include "jobs/SharedState.h"
+#include "jobs/SifreEkrani.h"
+#include "jobs/SifreleJobs.h"
+#include "platform/SettingsStore.h"
+
+using namespace zarkent;
+using namespace zarkent::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Row(int row) { return QString::fromStdString(Lang().Row(row)); }
+QString Turkish(int row) { return QString::fromUtf8(TurkishText(row).data(), int(TurkishText(row).size())); }
+QString English(int row) { return QString::fromUtf8(EnglishText(row).data(), int(EnglishText(row).size())); }
+
+void ResetState() {
+    SharedState& s = State();
+    s.JobsActive = false;
+    s.CloseWhenJobsFinish = false;
+    s.CancelRequested = false;
+    s.CompressOption = false;
+    s.PriorityIndex = 3;
+    s.PriorityChosenByUser = false;
+    s.StartMode = 0;
+    s.CmdLineFiles.clear();
+    s.PasswordDialogFillsMain = false;
+    s.BatchDirection = 0;
+    s.BatchFolder.clear();
+    s.BatchPassword.clear();
+    s.BatchFileList.clear();
+    s.BatchFromMain = false;
+    s.SelectedLanguage = 0;
+    Lang().ActiveLanguage = 0;
+}
+
+// The program's windows for one test, with settings in a folder of their own.
+struct Program {
+    TempDir config;
+    std::unique_ptr<TSayfa1> main;
+    TSifreEx password;
+    TDurumBelirt result;
+    TDurumSayfasi page;
+    bool quit = false;
+
+    explicit Program(const QStringList& args = {}) {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
+        main = std::make_unique<TSayfa1>(args);
+        main->SetQuitHook([this] { quit = true; });
+        result.SetQuitHook([] {});
+        main->SetPeers({&password, &page, &result});
+        SetJobWindows(JobWindows(&page, &result));
+    }
+    ~Program() { SetJobWindows(JobWindows()); }
+    QString ConfigFile() const { return QString::fromStdString(config / "Zarkent/Zarkent.conf"); }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        ResetState();
+        // Tests start from the built-in texts; a test that needs a language applies it.
+        Lang().ActiveLanguage = 0;
+    }
+
+    void designedCaptionsAndSize() {
+        Program p;
+        QCOMPARE(p.main->windowTitle(), Turkish(1));
+        QCOMPARE(p.main->islem->text(), Turkish(54));
+        QCOMPARE(p.main->Sifrele->text(), Turkish(35));
+        QCOMPARE(p.main->pass1Label->text(), Turkish(20));
+        QVERIFY(p.main->Sifrele->isChecked());
+        QVERIFY(!p.main->Paketle->isChecked());
+        QVERIFY(p.main->islem->isDefault());
+        QCOMPARE(p.main->minimumWidth(), 550);
+        QCOMPARE(p.main->maximumWidth(), 550);
+        QCOMPARE(p.main->minimumHeight(), 321);
+        QCOMPARE(p.main->maximumHeight(), 337);
+        QCOMPARE(p.main->BirDosyaSifrele->shortcut(), QKeySequence("Ctrl+S"));
+        QCOMPARE(p.main->BirKlasordekiDosyalariTopluOlarakAc->shortcut(), QKeySequence("Ctrl+Alt+A"));
+        QCOMPARE(p.main->YardimKitabi->shortcut(), QKeySequence("F1"));
+        QCOMPARE(p.main->Hiz_NormaldenYuksek->text(), QString("4 "));
+        for (QAction* a : PriorityActions(*p.main)) QVERIFY(!a->isChecked());
+        QCOMPARE(p.main->pass1->echoMode(), QLineEdit::Password);
+    }
+
+    // Mismatch, missing fields, not-found paths and single-file jobs, in the main command's order.
+    void mainCommandDecisions() {
+        TempDir files;
+        WriteBytes(files / "a.txt", {1, 2, 3});
+        const QString file = QString::fromStdString(files / "a.txt");
+        const QString missing = QString::fromStdString(files / "nope.txt");
+        {
+            Program p;
+            p.main->pass1->setText("abc");
+            p.main->DosyaYolu->setText(file);
+            DialogScript script;
+            script.ExpectMessage(Row(39), Row(52), QMessageBox::Critical, QMessageBox::Ok);
+            p.main->islemClick();
+            QVERIFY(script.VerifyDone());
+            QVERIFY(p.main->pass1->text().isEmpty() && p.main->pass2->text().isEmpty());
+            QCOMPARE(p.main->DosyaYolu->text(), file);
+        }
+        for (bool decrypt : {false, true}) { // all empty: the open action of the direction, then the password dialog
+            Program p;
+            if (decrypt) p.main->Coz->click();
+            DialogScript script;
+            script.ExpectOpenFile().Filter(Row(decrypt ? 56 : 45)).Answer(file);
+            p.main->islemClick();
+            QVERIFY(script.VerifyDone());
+            QCOMPARE(p.main->DosyaYolu->text(), file);
+            QVERIFY(p.password.isVisible());
+            QVERIFY(State().PasswordDialogFillsMain);
+        }
+        {
+            Program p; // no password, path given: only the password dialog
+            p.main->DosyaYolu->setText(file);
+            DialogScript script;
+            p.main->islemClick();
+            QVERIFY(script.VerifyDone());
+            QVERIFY(p.password.isVisible());
+        }
+        {
+            Program p; // password given, no path: Browse
+            p.main->pass1->setText("pw");
+            p.main->pass2->setText("pw");
+            DialogScript script;
+            script.ExpectOpenFile().Cancel();
+            p.main->islemClick();
+            QVERIFY(script.VerifyDone());
+            QVERIFY(!p.password.isVisible());
+        }
+        {
+            Program p;
+            p.main->pass1->setText("pw");
+            p.main->pass2->setText("pw");
+            p.main->DosyaYolu->setText(missing);
+            DialogScript script;
+            script.ExpectMessage(Row(39), Row(38) + "\r\n \" " + missing + " \" ", QMessageBox::Warning,
+                                 QMessageBox::Ok);
+            p.main->islemClick();
+            QVERIFY(script.VerifyDone());
+            QCOMPARE(p.main->pass1->text(), QString("pw"));
+            QCOMPARE(p.main->DosyaYolu->text(), missing);
+        }
+    }
+
+    void mainCommandRunsAJobAndClearsTheFields() {
+        TempDir files;
+        WriteBytes(files / "a.txt", PatternBytes(5000));
+        Program p;
+        p.main->pass1->setText("pw");
+        p.main->pass2->setText("pw");
+        p.main->DosyaYolu->setText(QString::fromStdString(files / "a.txt"));
+        p.main->islemClick();
+        QVERIFY(p.main->pass1->text().isEmpty() && p.main->pass2->text().isEmpty());
+        QVERIFY(p.main->DosyaYolu->text().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(p.result.isVisible(), 10000);
+        QTRY_VERIFY(!State().JobsActive);
+        QCOMPARE(files.Entries(), std::vector<std::string>{"a.txt.zrk"});
+    }
+
+    // Several command-line paths: decryption keeps only the .zrk paths when both kinds came.
+    void severalPathsHandOver() {
+        for (bool decrypt : {false, true}) {
+            ResetState();
+            Program p({"/d/a.zrk", "/d/b.txt", "/d/c.zrk"});
+            QCOMPARE(int(State().StartMode), 4);
+            if (!decrypt) p.main->Sifrele->click();
+            p.main->pass1->setText("pw");
+            p.main->pass2->setText("pw");
+            DialogScript script;
+            script.ExpectMessage().Caption(Row(39));
+            p.main->islemClick();
+            QVERIFY(script.VerifyDone());
+            QCOMPARE(int(State().BatchDirection), decrypt ? 2 : 1);
+            const std::vector<std::string> expected =
+                decrypt ? std::vector<std::string>{"/d/a.zrk", "/d/c.zrk"}
+                        : std::vector<std::string>{"/d/a.zrk", "/d/b.txt", "/d/c.zrk"};
+            QCOMPARE(State().BatchFileList, expected);
+            QCOMPARE(State().BatchPassword, std::string("pw"));
+            QVERIFY(State().BatchFromMain);
+            QCOMPARE(p.main->pass1->text(), QString("pw")); // a hand-over keeps the fields
+        }
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("decrypt");
+        QTest::addColumn<int>("captionRow");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("none") << QStringList{} << 0 << false << 54 << QString();
+        QTest::newRow("file") << QStringList{"/x/a.txt"} << 2 << false << 54 << "/x/a.txt";
+        QTest::newRow("zrk") << QStringList{"/x/a.zrk"} << 1 << true << 55 << "/x/a.zrk";
+        QTest::newRow("ZRK is encrypted again") << QStringList{"/x/a.ZRK"} << 2 << false << 54 << "/x/a.ZRK";
+        QTest::newRow("folder") << QStringList{"/tmp"} << 3 << false << 42 << "/tmp";
+        // The list's direction follows the last path; turning to decrypt also sets the button's caption.
+        QTest::newRow("three") << QStringList{"/x/a", "/x/b c", "/x/d.zrk"} << 4 << true << 55
+                               << " \"/x/a\",\"/x/b c\",\"/x/d.zrk\"";
+        QTest::newRow("three plain") << QStringList{"/x/a", "/x/b", "/x/c"} << 4 << false << 42
+                                     << " \"/x/a\",\"/x/b\",\"/x/c\"";
+    }
+    void commandLine() {
+        QFETCH(QStringList, args);
+        QFETCH(int, mode);
+        QFETCH(bool, decrypt);
+        QFETCH(int, captionRow);
+        QFETCH(QString, path);
+        Program p(args);
+        QCOMPARE(int(State().StartMode), mode);
+        QCOMPARE(p.main->Coz->isChecked(), decrypt);
+        QCOMPARE(p.main->islem->text(), mode == 0 ? Turkish(54) : Row(captionRow));
+        QCOMPARE(p.main->DosyaYolu->text(), path);
+        QCOMPARE(State().PasswordDialogFillsMain.load(), mode != 0);
+        if (mode == 4) QCOMPARE(int(State().CmdLineFiles.size()), int(args.size()));
+        // The start-up step shows the password dialog when a path came.
+        DialogScript script;
+        p.main->GuncelleTimer();
+        QCOMPARE(p.password.isVisible(), mode != 0);
+    }
+
+    void settings() {
+        {
+            Program p; // first start: defaults written, nothing applied
+            p.main->GuncelleTimer();
+            QSettings stored(p.ConfigFile(), QSettings::IniFormat);
+            QCOMPARE(stored.value("Language").toString(), QString("1"));
+            QCOMPARE(stored.value("ProgramHizAyari").toString(), QString("tpnormal"));
+            QCOMPARE(p.main->islem->text(), Turkish(54));
+            QVERIFY(!p.main->Turkce->isChecked() && !p.main->English->isChecked());
+            QCOMPARE(Lang().Row(52), std::string(BuiltInText(52)));
+        }
+        struct Case {
+            const char* language;
+            const char* priority;
+            int expectedPriority;
+            bool english;
+        };
+        for (const Case& c : {Case{"2", "tphighest", 5, true}, Case{"abc", "tphighest", 3, false},
+                              Case{"2", "TPHIGHER", 3, true}, Case{"1", "tpidle", 0, false}}) {
+            ResetState();
+            Program p;
+            {
+                QDir().mkpath(QFileInfo(p.ConfigFile()).path());
+                QSettings stored(p.ConfigFile(), QSettings::IniFormat);
+                stored.setValue("Language", c.language);
+                stored.setValue("ProgramHizAyari", c.priority);
+            }
+            p.main->GuncelleTimer();
+            QCOMPARE(int(State().PriorityIndex), c.expectedPriority);
+            QCOMPARE(p.main->islem->text(), c.english ? English(54) : Turkish(54));
+            QCOMPARE(p.main->English->isChecked(), c.english);
+            QCOMPARE(p.page.windowTitle(), c.english ? English(76) : p.page.windowTitle());
+        }
+        // Saving stores the language and always "tphigher".
+        ResetState();
+        Program p;
+        State().SelectedLanguage = 2;
+        auto store = OpenUserSettings();
+        QVERIFY(SaveSettings(*store, State()));
+        QSettings stored(p.ConfigFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value("Language").toString(), QString("2"));
+        QCOMPARE(stored.value("ProgramHizAyari").toString(), QString("tphigher"));
+    }
+
+    void directionAndDrop() {
+        TempDir files;
+        WriteBytes(files / "report.ZRK", {1});
+        WriteBytes(files / "x.zrk", {1});
+        Program p;
+        for (const auto& [name, decrypt] : {std::pair{"report.ZRK", false}, std::pair{"x.zrk", true}}) {
+            DialogScript script;
+            script.ExpectOpenFile().Answer(QString::fromStdString(files / name));
+            p.main->GozatClick();
+            QVERIFY(script.VerifyDone());
+            QCOMPARE(p.main->Coz->isChecked(), decrypt);
+        }
+        // A browsed name that does not exist is reported and the field stays.
+        DialogScript script;
+        script.ExpectOpenFile().Answer(QString::fromStdString(files / "gone.txt"));
+        script.ExpectMessage(Row(39), Row(37), QMessageBox::Warning, QMessageBox::Ok);
+        p.main->GozatClick();
+        QVERIFY(script.VerifyDone());
+        QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(files / "x.zrk"));
+
+        // A drop of x.zrk and a folder: the folder wins, mode 3, encrypt.
+        p.main->DropPaths({QString::fromStdString(files / "x.zrk"), QString::fromStdString(files.Path().string())});
+        QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(files.Path().string()));
+        QCOMPARE(int(State().StartMode), 3);
+        QVERIFY(p.main->Sifrele->isChecked());
+    }
+
+    void priorityAndCompression() {
+        Program p;
+        p.main->Paketle->click();
+        QVERIFY(State().CompressOption);
+        QCOMPARE(int(State().PriorityIndex), 2);
+        p.main->Paketle->click();
+        QCOMPARE(int(State().PriorityIndex), 3);
+        p.main->Hiz_Yuksek->trigger();
+        QVERIFY(State().PriorityChosenByUser);
+        QVERIFY(p.main->Hiz_Yuksek->isChecked());
+        p.main->Paketle->click();
+        QCOMPARE(int(State().PriorityIndex), 5);
+        p.main->Hiz_EnDusuk->trigger();
+        QVERIFY(!p.main->Hiz_Yuksek->isChecked() && p.main->Hiz_EnDusuk->isChecked());
+    }
+
+    void matchMarks() {
+        Program p;
+        p.main->show();
+        p.main->pass1->setText("a");
+        QVERIFY(p.main->SifrelerinKontrolu_FARKLI->isVisible() && !p.main->SifrelerinKontrolu_AYNI->isVisible());
+        p.main->pass2->setText("a");
+        QVERIFY(!p.main->SifrelerinKontrolu_FARKLI->isVisible() && p.main->SifrelerinKontrolu_AYNI->isVisible());
+        p.main->SilClick();
+        QVERIFY(!p.main->SifrelerinKontrolu_FARKLI->isVisible() && !p.main->SifrelerinKontrolu_AYNI->isVisible());
+    }
+
+    void closeQuery() {
+        struct Case {
+            bool jobs;
+            QMessageBox::StandardButton answer;
+            bool closes;
+            bool closeLater;
+        };
+        for (const Case& c : {Case{false, QMessageBox::NoButton, true, false}, Case{true, QMessageBox::Yes, false, true},
+                              Case{true, QMessageBox::No, true, false}, Case{true, QMessageBox::Cancel, false, false}}) {
+            ResetState();
+            Program p;
+            p.main->show();
+            State().JobsActive = c.jobs;
+            DialogScript script;
+            if (c.jobs)
+                script.ExpectMessage(Row(47), Row(46), QMessageBox::Question,
+                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                    .Answer(c.answer);
+            p.main->close();
+            QVERIFY(script.VerifyDone());
+            QCOMPARE(p.quit, c.closes);
+            QCOMPARE(State().CloseWhenJobsFinish.load(), c.closeLater);
+            QCOMPARE(p.main->isVisible(), !c.closes && !c.closeLater);
+        }
+    }
+
+    // A file on the command line, the password dialog, the main button: the .zrk file and no source.
+    void endToEnd() {
+        TempDir files;
+        WriteBytes(files / "doc.txt", PatternBytes(100000));
+        Program p({QString::fromStdString(files / "doc.txt")});
+        p.main->show();
+        p.main->GuncelleTimer();
+        QVERIFY(p.password.isVisible());
+        p.password.Sifre->setText("gizli şifre");
+        p.password.TekrarSifre->setText("gizli şifre");
+        p.password.TamamClick();
+        QVERIFY(!p.password.isVisible());
+        QCOMPARE(p.main->pass1->text(), QString("gizli şifre"));
+        p.main->islemClick();
+        QTRY_VERIFY_WITH_TIMEOUT(p.result.isVisible(), 10000);
+        QTRY_VERIFY(!State().JobsActive);
+        QCOMPARE(files.Entries(), std::vector<std::string>{"doc.txt.zrk"});
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
