@@ -36,8 +36,6 @@ namespace zarkent {
 
 namespace {
 
-QString Row(int row) { return QString::fromStdString(Lang().Row(row)); }
-QString DesignRow(int row) { return QString::fromUtf8(TurkishText(row).data(), static_cast<int>(TurkishText(row).size())); }
 
 bool IsEncryptedPath(const QString& path) { return IsEncryptedFileName(path.toLocal8Bit().toStdString()); }
 
@@ -53,7 +51,7 @@ TSayfa1::TSayfa1(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     settings_ = OpenUserSettings();
     BuildControls();
     BuildActions();
-    UpdateCaptions(DesignRow); // the designed captions are the Turkish texts
+    UpdateCaptions(TurkishRow); // the designed captions are the Turkish texts
     Sifrele->setChecked(true);
     setAcceptDrops(true);
     setFixedWidth(550);

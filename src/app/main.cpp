@@ -2,6 +2,7 @@
 // user-interface loop.
 
 #include <QApplication>
+#include <csignal>
 #include <QDir>
 #include <QFileInfo>
 
@@ -15,6 +16,8 @@
 
 int main(int argc, char** argv) {
     using namespace zarkent;
+    // A file-size limit must fail the write (and remove the partial output), not kill the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zarkent");
     QApplication::setApplicationDisplayName(QString()); // the language sets it to row 1

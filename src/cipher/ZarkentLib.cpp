@@ -1,5 +1,7 @@
 #include "cipher/ZarkentLib.h"
 
+#include "cipher/Bytes.h"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -29,17 +31,6 @@ inline std::int64_t Mod(std::int64_t x, std::int64_t y) {
 }
 
 constexpr std::int64_t CounterLimit = 2147483647; // 0x7FFFFFFF
-
-inline std::uint32_t LoadLE32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-inline void StoreLE32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
 
 } // namespace
 
@@ -225,7 +216,8 @@ std::int64_t TZarkenter::Transform(std::int32_t value) { return static_cast<std:
 
 // 32 keystream words for consecutive steps without a counter wrap. Kept free of branches so that
 // the compiler vectorises it; x86-64 builds get an AVX2 clone picked at load time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
+    !defined(__SANITIZE_THREAD__)
 #define ZARKENT_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define ZARKENT_VECTOR_CLONES

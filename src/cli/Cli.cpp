@@ -119,6 +119,8 @@ std::string FirstLine(std::istream& stream) {
 } // namespace
 
 int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
+    // A file-size limit must fail the write (and remove the partial output), not kill the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     auto usage = [&](const std::string& problem) {
         if (!problem.empty()) err << "zarkent-cli: " << problem << "\n";
@@ -185,8 +187,12 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
         password = *first;
     }
 
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    // The first Ctrl-C stops the running file cleanly; a second one ends the program at once.
+    struct sigaction interrupt {};
+    interrupt.sa_handler = OnInterrupt;
+    interrupt.sa_flags = SA_RESETHAND;
+    ::sigaction(SIGINT, &interrupt, nullptr);
+    ::sigaction(SIGTERM, &interrupt, nullptr);
     const std::atomic<bool> compress{options.compress};
     const bool showProgress = StderrIsTerminal();
 

@@ -63,8 +63,8 @@ DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view pas
 
     // The restored contents are complete and on the disk; from here on they are never deleted.
     const std::string& contents = outcome.compressed ? tempPath : intermediatePath;
+    if (outcome.compressed) RemoveFile(intermediatePath); // only the compressed stream: the result is in tempPath
     outcome.output = RenameToUnique(contents, folder, outcome.storedName);
-    if (outcome.compressed) RemoveFile(intermediatePath);
     if (context.durable) SyncParentDirectory(outcome.output);
     return outcome;
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "cipher/Bytes.h"
 #include "container/AsyncWriter.h"
 #include "container/Naming.h"
 #include "container/Random.h"
@@ -14,13 +15,6 @@ namespace zarkent {
 namespace {
 constexpr std::size_t CompressBlock = 61440;
 
-void StoreLE32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-std::uint32_t LoadLE32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 } // namespace
 
 TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode,
@@ -205,9 +199,10 @@ bool TZarkentStreamSifreleyici::EncryptFile() {
             }
             compressor.Finish();
         }
-        temp.Close();
+        // Read the compressed stream back through the same handle: the name is never opened again.
+        temp.Rewind();
         FPlainStream.Close();
-        FPlainStream = File::OpenRead(FTempName);
+        FPlainStream = std::move(temp);
     }
 
     CipherLoop(FPlainStream, FEncryptedStream);

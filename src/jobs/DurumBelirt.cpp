@@ -18,9 +18,6 @@ namespace zarkent {
 namespace {
 constexpr int kAutoCloseTicks = 10;
 
-QString Row(int row) {
-    return QString::fromUtf8(Lang().Row(row));
-}
 } // namespace
 
 TDurumBelirt::TDurumBelirt(QWidget* parent)

@@ -14,9 +14,6 @@
 namespace zarkent {
 
 namespace {
-QString Row(int row) {
-    return QString::fromUtf8(Lang().Row(row));
-}
 } // namespace
 
 TDurumSayfasi::TDurumSayfasi(QWidget* parent)

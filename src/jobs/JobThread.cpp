@@ -2,6 +2,7 @@
 
 #include "dialogs/Dialogs_mod.h"
 #include "jobs/SharedState.h"
+#include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
 #include "platform/ThreadPriority.h"
 
@@ -55,7 +56,10 @@ void JobThread::Ended() {
     runningChanged.notify_all();
 }
 
-JobThread::~JobThread() = default;
+JobThread::~JobThread() {
+    // A job whose constructor failed never runs; it no longer counts as running.
+    if (!ran_) Ended();
+}
 
 void JobThread::WaitFor() {
     if (QThread::currentThread() == this) return;
@@ -111,7 +115,7 @@ void JobThread::OnUnhandledError(const QString& message) {
     QMetaObject::invokeMethod(
         app,
         [message] {
-            dialogs::ShowMessage(nullptr, QString::fromUtf8(Lang().Row(39)), message, QMessageBox::Critical,
+            dialogs::ShowMessage(nullptr, Row(39), message, QMessageBox::Critical,
                                  QMessageBox::Ok);
         },
         Qt::QueuedConnection);

@@ -15,9 +15,6 @@ namespace zarkent {
 
 namespace {
 
-QString Row(int row) {
-    return QString::fromUtf8(Lang().Row(row));
-}
 
 QLineEdit* PasswordEdit(QWidget* parent, int x, int y, int width) {
     auto* edit = new QLineEdit(parent);
@@ -131,13 +128,12 @@ void TSifreEx::TamamClick() {
         dialogs::ShowMessage(this, Row(39), Row(52), QMessageBox::Critical, QMessageBox::Ok);
         return;
     }
-    // Only the main window asks for the password to be handed over; without that request the
-    // confirmed entry is dropped rather than left in a dialog whose OK would do nothing.
-    if (State().PasswordDialogFillsMain && target_ != nullptr) {
-        target_->SetPasswords(Sifre->text());
+    // The main window asks for the hand-over each time it opens the dialog.
+    if (State().PasswordDialogFillsMain) {
+        if (target_ != nullptr) target_->SetPasswords(Sifre->text());
+        EmptyEntries();
+        hide();
     }
-    EmptyEntries();
-    hide();
 }
 
 void TSifreEx::iptalClick() {

@@ -1,7 +1,9 @@
 #include "jobs/SifreleJobs.h"
 
+#include <functional>
 #include <mutex>
 
+#include "jobs/WindowHelpers.h"
 #include "cipher/Error.h"
 #include "container/FileJob.h"
 #include "jobs/SharedState.h"
@@ -17,7 +19,6 @@ JobWindows& StoredWindows() {
     return windows;
 }
 
-QString Row(int row) { return QString::fromStdString(Lang().Row(row)); }
 
 QString Quoted(const std::exception& e) { return "\"" + QString::fromLocal8Bit(e.what()) + "\""; }
 
@@ -62,6 +63,45 @@ QString SuccessText(int row, std::chrono::steady_clock::duration elapsed) {
     return Row(row) + " " + Row(100) + "(" + FormatElapsed(elapsed) + ")";
 }
 
+namespace {
+
+// The end of a job whose file work returned: a cancel confirmed meanwhile still discards the result
+// (`discard` removes what the work produced); otherwise the source goes and success is reported.
+// Returns the failure message when the source could not be removed.
+enum class Ending { Completed, Cancelled, SourceKept };
+
+struct FinishRequest {
+    const JobWindows& windows;
+    bool cancelled;
+    const std::function<void()>& discard;
+    const std::string& source;
+    std::string* failure;
+};
+
+Ending Finish(const FinishRequest& r) {
+    SharedState& state = State();
+    if (r.cancelled || state.CancelRequested) {
+        if (!r.cancelled) r.discard(); // the cancel came after the last chunk
+        return Ending::Cancelled;
+    }
+    r.windows.ResetAndCloseProgress();
+    try {
+        RemoveSourceFile(r.source);
+    } catch (const std::exception& e) {
+        *r.failure = e.what();
+        return Ending::SourceKept;
+    }
+    return Ending::Completed;
+}
+
+void ReportCancelled(const JobWindows& windows) {
+    windows.StopResultTimer();
+    windows.Report(ResultOutcome::Cancelled, Row(41));
+    State().CancelRequested = false;
+}
+
+} // namespace
+
 TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult,
                    bool showProgress)
     : JobThread(key), windows_(CurrentJobWindows()) {
@@ -78,41 +118,37 @@ void TSifrele::Execute() {
     state.EncryptFailed = false;
     FStartTime = std::chrono::steady_clock::now();
     ProgressPageSink progress = windows_.Progress();
-    EncryptOutcome outcome;
-    try {
-        outcome = EncryptOneFile(FFileName, FPassword, MakeContext(&progress));
-    } catch (const std::exception& e) {
-        // The partial .zrk file is already gone; the source stays.
+    auto fail = [&](const QString& message) {
         state.EncryptFailed = true;
         state.JobsActive = false;
         state.CloseWhenJobsFinish = false;
         windows_.ResetAndCloseProgress();
         if (FShowResult) {
             windows_.StopResultTimer();
-            windows_.Report(ResultOutcome::Error, Row(105) + "\r\n" + Quoted(e));
+            windows_.Report(ResultOutcome::Error, message);
         }
+    };
+    EncryptOutcome outcome;
+    try {
+        outcome = EncryptOneFile(FFileName, FPassword, MakeContext(&progress));
+    } catch (const std::exception& e) {
+        // The partial .zrk file is already gone; the source stays.
+        fail(Row(105) + "\r\n" + Quoted(e));
         return;
     }
-    if (outcome.cancelled || state.CancelRequested) {
-        // Shown whatever FShowResult says; the output was removed, the source stays.
-        windows_.StopResultTimer();
-        windows_.Report(ResultOutcome::Cancelled, Row(41));
-        state.CancelRequested = false;
+    std::string failure;
+    const std::function<void()> discard = [&] { RemoveFile(outcome.output); };
+    switch (Finish({windows_, outcome.cancelled, discard, FFileName, &failure})) {
+    case Ending::Cancelled: ReportCancelled(windows_); return; // shown whatever FShowResult says
+    case Ending::SourceKept:
+        // The .zrk file is complete, but the plain file is still there: say both.
+        fail(SuccessText(104, std::chrono::steady_clock::now() - FStartTime) + "\r\n\"" +
+             QString::fromLocal8Bit(failure.c_str()) + "\"");
         return;
+    case Ending::Completed: break;
     }
-
-    windows_.ResetAndCloseProgress();
     FEndTime = std::chrono::steady_clock::now();
     FElapsed = FEndTime - FStartTime;
-    try {
-        RemoveSourceFile(FFileName);
-    } catch (const std::exception& e) {
-        // The .zrk file is complete; say that the plain file is still there.
-        state.JobsActive = false;
-        windows_.StopResultTimer();
-        windows_.Report(ResultOutcome::Error, SuccessText(104, FElapsed) + "\r\n" + Quoted(e));
-        return;
-    }
     state.JobsActive = false;
     if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(104, FElapsed));
 }
@@ -133,40 +169,40 @@ void TSifreCoz::Execute() {
     state.DecryptFailed = false;
     FStartTime = std::chrono::steady_clock::now();
     ProgressPageSink progress = windows_.Progress();
-    DecryptOutcome outcome;
-    try {
-        outcome = DecryptOneFile(FFileName, FPassword, MakeContext(&progress));
-        FOutputName = outcome.output;
-    } catch (const std::exception& e) {
-        // The intermediate file is already gone and the .zrk file stays. Always reported.
+    auto fail = [&](const QString& message) {
+        // Always reported: a failed decryption is never silent, also inside a batch.
         state.DecryptFailed = true;
         state.JobsActive = false;
         state.CloseWhenJobsFinish = false;
         windows_.ResetAndCloseProgress();
         windows_.StopResultTimer();
-        windows_.Report(ResultOutcome::Error, IsWrongPassword(e) ? Row(99) : QString::fromLocal8Bit(e.what()));
+        windows_.Report(ResultOutcome::Error, message);
+    };
+    DecryptOutcome outcome;
+    try {
+        outcome = DecryptOneFile(FFileName, FPassword, MakeContext(&progress));
+        FOutputName = outcome.output;
+    } catch (const std::exception& e) {
+        // The intermediate file is already gone and the .zrk file stays.
+        fail(IsWrongPassword(e) ? Row(99) : QString::fromLocal8Bit(e.what()));
         return;
     }
-    if (outcome.cancelled || state.CancelRequested) {
+    std::string failure;
+    const std::function<void()> discard = [&] { RemoveFile(outcome.output); }; // the .zrk file is still there
+    switch (Finish({windows_, outcome.cancelled, discard, FFileName, &failure})) {
+    case Ending::Cancelled:
         state.JobsActive = false;
         state.CloseWhenJobsFinish = false;
-        windows_.StopResultTimer();
-        windows_.Report(ResultOutcome::Cancelled, Row(41));
-        state.CancelRequested = false;
+        ReportCancelled(windows_);
         return;
+    case Ending::SourceKept:
+        fail(SuccessText(97, std::chrono::steady_clock::now() - FStartTime) + "\r\n\"" +
+             QString::fromLocal8Bit(failure.c_str()) + "\"");
+        return;
+    case Ending::Completed: break;
     }
-
-    windows_.ResetAndCloseProgress();
     FEndTime = std::chrono::steady_clock::now();
     FElapsed = FEndTime - FStartTime;
-    try {
-        RemoveSourceFile(FFileName);
-    } catch (const std::exception& e) {
-        state.JobsActive = false;
-        windows_.StopResultTimer();
-        windows_.Report(ResultOutcome::Error, SuccessText(97, FElapsed) + "\r\n" + Quoted(e));
-        return;
-    }
     state.JobsActive = false;
     if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(97, FElapsed));
 }

@@ -1,11 +1,20 @@
 #include "jobs/WindowHelpers.h"
 
+#include "lang/Language.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <QWidget>
 
 namespace zarkent {
+
+QString Row(int row) { return QString::fromStdString(Lang().Row(row)); }
+
+QString TurkishRow(int row) {
+    const std::string_view text = TurkishText(row);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 Qt::WindowFlags FixedToolDialogFlags() {
     return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint;

@@ -2,6 +2,7 @@
 
 // Small pieces the job windows share.
 
+#include <QString>
 #include <QStyle>
 
 class QLabel;
@@ -9,6 +10,10 @@ class QLineEdit;
 class QWidget;
 
 namespace zarkent {
+
+// Language row `row` of the table in force, and of the designed (Turkish) captions.
+QString Row(int row);
+QString TurkishRow(int row);
 
 // Flags of a dialog-style tool window without a close box that stays above other windows.
 Qt::WindowFlags FixedToolDialogFlags();

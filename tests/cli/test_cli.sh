@@ -94,6 +94,14 @@ run encrypt --password-file pw-nul data.bin
 check "NUL password message" "data.bin: Division by zero" "$err"
 check "sources kept after failures" "before.zrk data.bin data.bin.zrk orig.bin " "$(listing)"
 
+# A file-size limit is a failed write: the partial output goes, the source stays.
+head -c 3000000 /dev/urandom >big.bin
+(ulimit -f 1000; "$CLI" encrypt --password-file pw big.bin >out.txt 2>err.txt); rc=$?
+check "size limit exit" 1 "$rc"
+check "size limit message" 'big.bin: Cannot write file "big.bin.zrk". File too large' "$(cat err.txt)"
+check "size limit leaves the source only" "big.bin" "$(ls big.bin*)"
+rm -f big.bin
+
 # Files written by earlier builds keep decrypting.
 for golden in sample-stored.zrk:"Zarkent golden 1" sample-compressed.zrk:"şifre ĞÜ 2"; do
     name=${golden%%:*}

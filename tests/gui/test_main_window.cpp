@@ -366,6 +366,24 @@ private slots:
         }
     }
 
+    // Missing companion documents are reported in the language in force; nothing else changes.
+    void missingCompanions() {
+        TempDir folder;
+        State().ProgramFolder = folder.Path().string() + "/";
+        Program p;
+        Lang().ActiveLanguage = kLanguageEnglish;
+        p.main->ApplyLanguage();
+        DialogScript script;
+        script.ExpectMessage("Error", English(57), QMessageBox::Critical, QMessageBox::Ok);
+        script.ExpectMessage("Error", English(59), QMessageBox::Critical, QMessageBox::Ok);
+        p.main->YardimKitabi->trigger();
+        p.main->EPostaYaziSifrele->trigger();
+        QVERIFY(script.VerifyDone());
+        Lang().ActiveLanguage = 0; // any other language value opens nothing and says nothing
+        p.main->EPostaYaziSifrele->trigger();
+        State().ProgramFolder.clear();
+    }
+
     // A file on the command line, the password dialog, the main button: the .zrk file and no source.
     void endToEnd() {
         TempDir files;

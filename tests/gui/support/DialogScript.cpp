@@ -167,7 +167,10 @@ void DialogScript::Expectation::Cancel() {
 // --- DialogScript ---------------------------------------------------------------------------------------
 
 DialogScript::DialogScript(Mode mode, QStringList* failureLog)
-    : mode_(mode), failureLog_(failureLog), previous_(dialogs::SetDialogResponder(this)) {}
+    : mode_(mode), failureLog_(failureLog), previous_(dialogs::SetDialogResponder(this)) {
+    // Referring to it links the refusing responder into every window test.
+    if (!NoRealDialogsInstalled) QTest::qFail("no refusing dialog responder", __FILE__, __LINE__);
+}
 
 DialogScript::~DialogScript() {
     dialogs::SetDialogResponder(previous_);

@@ -31,6 +31,9 @@
 
 namespace zarkent::test {
 
+// Installed before any test runs: every dialog that no DialogScript answers fails the running test.
+extern const bool NoRealDialogsInstalled;
+
 enum class DialogKind { Message, OpenFile, SaveFile, Folder, QueryText };
 QString DialogKindName(DialogKind kind);
 
