@@ -495,24 +495,16 @@ void TSayfa1::GozatClick() {
     ApplyDirectionOf(DosyaYolu->text());
 }
 
-void TSayfa1::BirDosyaSifreleExecute() {
-    DosyaAc.initialPath = QFileInfo(DosyaAc.initialPath).isDir() ? DosyaAc.initialPath
-                                                                  : QFileInfo(DosyaAc.initialPath).path();
-    CheckDirection(false);
-    DosyaAc.filter = Row(45);
-    State().PasswordDialogFillsMain = true;
-    QString chosen;
-    if (dialogs::OpenFileName(this, DosyaAc, chosen)) {
-        DosyaYolu->setText(chosen);
-        ShowPasswordDialog();
-    }
-}
+void TSayfa1::BirDosyaSifreleExecute() { OpenFileFor(false); }
 
-void TSayfa1::SifreliBirDosyaAcExecute() {
-    DosyaAc.initialPath = QFileInfo(DosyaAc.initialPath).isDir() ? DosyaAc.initialPath
-                                                                  : QFileInfo(DosyaAc.initialPath).path();
-    CheckDirection(true);
-    DosyaAc.filter = Row(56);
+void TSayfa1::SifreliBirDosyaAcExecute() { OpenFileFor(true); }
+
+void TSayfa1::OpenFileFor(bool decrypt) {
+    // The dialog starts in the folder of the last choice, with no file name.
+    const QFileInfo last(DosyaAc.initialPath);
+    if (!last.isDir()) DosyaAc.initialPath = last.path();
+    CheckDirection(decrypt);
+    DosyaAc.filter = Row(decrypt ? 56 : 45);
     State().PasswordDialogFillsMain = true;
     QString chosen;
     if (dialogs::OpenFileName(this, DosyaAc, chosen)) {
@@ -522,13 +514,7 @@ void TSayfa1::SifreliBirDosyaAcExecute() {
 }
 
 void TSayfa1::pass1Change() {
-    const bool differ = pass1->text() != pass2->text();
-    SifrelerinKontrolu_FARKLI->setVisible(differ);
-    SifrelerinKontrolu_AYNI->setVisible(!differ);
-    if (pass1->text().isEmpty() && pass2->text().isEmpty()) {
-        SifrelerinKontrolu_FARKLI->hide();
-        SifrelerinKontrolu_AYNI->hide();
-    }
+    ShowMatchMarks(pass1->text(), pass2->text(), SifrelerinKontrolu_AYNI, SifrelerinKontrolu_FARKLI);
 }
 
 void TSayfa1::SilClick() {

@@ -163,6 +163,8 @@ private:
     void ShowPasswordDialog();
     void HandOverToFolderWindow(int messageRow);
     bool OpenFileDialog();
+    // The two open actions: the open dialog for a direction, then the password dialog.
+    void OpenFileFor(bool decrypt);
     void OpenCompanion(const QString& fileName, int missingRow);
     void Message(int captionRow, const QString& text, QMessageBox::Icon icon);
 

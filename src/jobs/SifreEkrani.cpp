@@ -110,13 +110,7 @@ void TSifreEx::UpdateCaptions() {
 }
 
 void TSifreEx::SifreChange() {
-    const bool differ = Sifre->text() != TekrarSifre->text();
-    SifrelerinKontrolu_FARKLI->setVisible(differ);
-    SifrelerinKontrolu_AYNI->setVisible(!differ);
-    if (Sifre->text().isEmpty() && TekrarSifre->text().isEmpty()) {
-        SifrelerinKontrolu_AYNI->hide();
-        SifrelerinKontrolu_FARKLI->hide();
-    }
+    ShowMatchMarks(Sifre->text(), TekrarSifre->text(), SifrelerinKontrolu_AYNI, SifrelerinKontrolu_FARKLI);
 }
 
 void TSifreEx::TamamClick() {

@@ -30,6 +30,12 @@ void CentreOnScreen(QWidget* window) {
     window->move(frame.topLeft());
 }
 
+void ShowMatchMarks(const QString& first, const QString& second, QLabel* same, QLabel* different) {
+    const bool bothEmpty = first.isEmpty() && second.isEmpty();
+    different->setVisible(!bothEmpty && first != second);
+    same->setVisible(!bothEmpty && first == second);
+}
+
 QLabel* StandardIconLabel(QWidget* parent, QStyle::StandardPixmap icon, int size) {
     auto* label = new QLabel(parent);
     label->setFixedSize(size, size);

@@ -15,6 +15,10 @@ namespace zarkent {
 QString Row(int row);
 QString TurkishRow(int row);
 
+// The marks beside two password entries: "different" while they differ, "same" while they are equal,
+// neither while both are empty.
+void ShowMatchMarks(const QString& first, const QString& second, QLabel* same, QLabel* different);
+
 // Flags of a dialog-style tool window without a close box that stays above other windows.
 Qt::WindowFlags FixedToolDialogFlags();
 

@@ -14,6 +14,7 @@
 namespace zarkent {
 namespace {
 
+using test::ErrorOf;
 using test::PatternBytes;
 using test::ReadBytes;
 using test::TempDir;
@@ -31,15 +32,6 @@ struct RecordingSink : ProgressSink {
     }
     void SetStatus(const std::string& text) override { events.push_back(text); }
 };
-
-std::string ErrorOf(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 struct Flags {
     std::atomic<bool> compress{false};

@@ -15,6 +15,7 @@
 namespace zarkent {
 namespace {
 
+using test::ErrorOf;
 using test::PatternBytes;
 using test::ReadBytes;
 using test::TempDir;
@@ -52,15 +53,6 @@ struct Job {
         context.cancelRequested = &cancel;
     }
 };
-
-std::string ErrorOf(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 TEST(Naming, Rules) {
     EXPECT_TRUE(IsEncryptedFileName("/a/b.zrk"));

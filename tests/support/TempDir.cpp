@@ -38,6 +38,15 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string ErrorOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
 std::vector<std::uint8_t> PatternBytes(std::size_t size, std::uint32_t seed) {
     std::vector<std::uint8_t> bytes(size);
     std::uint32_t state = seed * 2654435761u + 12345u;

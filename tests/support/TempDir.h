@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ private:
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// The message of the exception `work` throws, or "(no error)".
+std::string ErrorOf(const std::function<void()>& work);
 // Deterministic filler bytes.
 std::vector<std::uint8_t> PatternBytes(std::size_t size, std::uint32_t seed = 1);
 
