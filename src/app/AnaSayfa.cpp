@@ -71,7 +71,13 @@ void TSayfa1::SetPeers(const MainWindowPeers& peers) {
         peers_.passwordDialog->SetPasswordTarget(this);
         peers_.passwordDialog->SetPasswordGeneratorAction(GucluSifreYaratici);
     }
-    if (peers_.resultWindow) connect(peers_.resultWindow, &TDurumBelirt::MainWindowToBack, this, [this] { lower(); });
+    if (peers_.resultWindow) {
+        connect(peers_.resultWindow, &TDurumBelirt::MainWindowToBack, this, [this] { lower(); });
+        // A main window hidden by the close query comes back when the program is to stay open after all.
+        connect(peers_.resultWindow, &TDurumBelirt::Dismissed, this, [this] {
+            if (!isVisible() && !quitting_) show();
+        });
+    }
 }
 
 void TSayfa1::SetSettingsStore(std::unique_ptr<SettingsStore> store) { settings_ = std::move(store); }
@@ -142,6 +148,11 @@ void TSayfa1::BuildControls() {
     islem->setAutoDefault(true);
 
     connect(islem, &QPushButton::clicked, this, &TSayfa1::islemClick);
+    // The main button is the window's default button: Enter in a field runs it.
+    for (QLineEdit* edit : {DosyaYolu, pass1, pass2}) {
+        connect(edit, &QLineEdit::returnPressed, islem, &QPushButton::click);
+        edit->setAcceptDrops(false); // dropped files go to the window, never into a field as text
+    }
     connect(Gozat, &QPushButton::clicked, this, &TSayfa1::GozatClick);
     connect(Sifrele, &QRadioButton::clicked, this, &TSayfa1::SifreleClick);
     connect(Coz, &QRadioButton::clicked, this, &TSayfa1::CozClick);
@@ -307,7 +318,6 @@ void TSayfa1::UpdateCaptions(const std::function<QString(int)>& row) {
 
 void TSayfa1::ApplyLanguage() {
     if (!Lang().CopySet()) return;
-    QApplication::setApplicationDisplayName(Row(1));
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
     UpdateCaptions(Row);
@@ -569,6 +579,8 @@ bool TSayfa1::FormCloseQuery() {
     const auto answer = dialogs::ShowMessage(this, Row(47), Row(46), QMessageBox::Question,
                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     if (answer == QMessageBox::Yes) {
+        // The jobs may have ended while the question was open: then there is nothing to wait for.
+        if (!state.JobsActive) return true;
         state.CloseWhenJobsFinish = true;
         hide();
         return false;
@@ -595,6 +607,16 @@ void TSayfa1::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TSayfa1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // The window's shortcuts (Ctrl+A, Ctrl+S, ...) come before the fields' own keys.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction* action : findChildren<QAction*>())
+            if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+    }
     if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
         const bool hot = event->type() == QEvent::Enter;
         if (watched == DosyaYolu) Shape1->setStyleSheet(hot ? FrameHot : FrameIdle);

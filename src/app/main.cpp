@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zarkent");
-    QApplication::setApplicationDisplayName(QString()); // the language sets it to row 1
+    Q_INIT_RESOURCE(zarkent); // the icon lives in the window library
     QApplication::setWindowIcon(QIcon(":/zarkent/zarkent.png"));
 
     SharedState& state = State();

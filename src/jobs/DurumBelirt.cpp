@@ -141,6 +141,8 @@ void TDurumBelirt::TamamClick() {
     hide(); // not a close: ResultTicks keeps counting from where it was
     if (State().CloseWhenJobsFinish) {
         EndProgram();
+    } else {
+        emit Dismissed();
     }
 }
 
@@ -161,6 +163,7 @@ bool TDurumBelirt::FormKeyPress(QKeyEvent* event) {
 void TDurumBelirt::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
+    if (!State().CloseWhenJobsFinish) emit Dismissed();
 }
 
 void TDurumBelirt::FormClose() {

@@ -53,6 +53,8 @@ public:
 signals:
     // Emitted each time the window comes up from hidden; the main window steps back behind it.
     void MainWindowToBack();
+    // The window went away without ending the program (an error or a cancel keeps the program open).
+    void Dismissed();
 
 public slots:
     void ZamanlayiciTimer();

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -364,6 +365,60 @@ private slots:
             QCOMPARE(State().CloseWhenJobsFinish.load(), c.closeLater);
             QCOMPARE(p.main->isVisible(), !c.closes && !c.closeLater);
         }
+    }
+
+    // Enter in a field runs the main button; the window's shortcuts win over the field's own keys;
+    // dropped files reach the window, not a field.
+    void keyboardAndDrops() {
+        TempDir files;
+        Program p;
+        p.main->show();
+        p.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+        p.main->pass1->setFocus();
+        {
+            DialogScript script;
+            script.ExpectOpenFile().Filter(Row(45)).Cancel(); // all fields empty: the open action
+            QTest::keyClick(p.main->pass1, Qt::Key_Return);
+            QVERIFY(script.VerifyDone());
+        }
+        {
+            DialogScript script;
+            script.ExpectOpenFile().Filter(Row(56)).Cancel(); // Ctrl+A: open an encrypted file
+            QTest::keyClick(p.main->pass1, Qt::Key_A, Qt::ControlModifier);
+            QVERIFY(script.VerifyDone());
+            QVERIFY(p.main->Coz->isChecked());
+        }
+        for (QLineEdit* edit : {p.main->DosyaYolu, p.main->pass1, p.main->pass2}) QVERIFY(!edit->acceptDrops());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(files.Path().string()))});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(p.main->DosyaYolu, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(p.main->DosyaYolu, &drop); // a drop on a field reaches the window
+        QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(files.Path().string()));
+        QCOMPARE(int(State().StartMode), 3);
+    }
+
+    // After "close when the jobs finish", a result that keeps the program open brings the window back.
+    void hiddenWindowComesBack() {
+        Program p;
+        p.main->show();
+        State().JobsActive = true;
+        {
+            DialogScript script;
+            script.ExpectMessage().Caption(Row(47)).Answer(QMessageBox::Yes);
+            p.main->close();
+            QVERIFY(script.VerifyDone());
+        }
+        QVERIFY(!p.main->isVisible());
+        State().JobsActive = false;
+        State().CloseWhenJobsFinish = false; // a cancel or an error cleared it
+        p.result.Report(ResultOutcome::Cancelled, Row(41));
+        p.result.TamamClick();
+        QVERIFY(p.main->isVisible());
+        QVERIFY(!p.quit);
     }
 
     // Missing companion documents are reported in the language in force; nothing else changes.
