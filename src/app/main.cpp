@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
 
     const int result = app.exec();
 
-    // Jobs still running stop at their next chunk and remove their partial outputs before the windows go.
+    // Jobs still running stop at their next chunk and remove their partial outputs before the windows go;
+    // nothing stays on screen meanwhile.
+    for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
     state.CancelRequested = true;
     jobs::JobThread::WaitForAll(std::chrono::seconds(30));
     SetJobWindows(JobWindows());
