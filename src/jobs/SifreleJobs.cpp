@@ -102,8 +102,8 @@ void ReportCancelled(const JobWindows& windows) {
 
 } // namespace
 
-TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult,
-                   bool showProgress)
+SingleFileJob::SingleFileJob(StartKey key, const QString& fileName, const QString& password, bool showResult,
+                             bool showProgress)
     : JobThread(key), windows_(CurrentJobWindows()) {
     FPassword = password.toLocal8Bit().toStdString();
     FFileName = fileName.toLocal8Bit().toStdString();
@@ -112,6 +112,17 @@ TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& passwor
     FShowProgress = showProgress;
     if (FShowProgress) windows_.ShowProgress();
 }
+
+void SingleFileJob::ReportSuccess(int row) {
+    FEndTime = std::chrono::steady_clock::now();
+    FElapsed = FEndTime - FStartTime;
+    State().JobsActive = false;
+    if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(row, FElapsed));
+}
+
+TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult,
+                   bool showProgress)
+    : SingleFileJob(key, fileName, password, showResult, showProgress) {}
 
 void TSifrele::Execute() {
     SharedState& state = State();
@@ -147,22 +158,12 @@ void TSifrele::Execute() {
         return;
     case Ending::Completed: break;
     }
-    FEndTime = std::chrono::steady_clock::now();
-    FElapsed = FEndTime - FStartTime;
-    state.JobsActive = false;
-    if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(104, FElapsed));
+    ReportSuccess(104);
 }
 
 TSifreCoz::TSifreCoz(StartKey key, const QString& fileName, const QString& password, bool showProgress,
                      bool showResult)
-    : JobThread(key), windows_(CurrentJobWindows()) {
-    FPassword = password.toLocal8Bit().toStdString();
-    FFileName = fileName.toLocal8Bit().toStdString();
-    State().JobsActive = true;
-    FShowProgress = showProgress;
-    FShowResult = showResult;
-    if (FShowProgress) windows_.ShowProgress();
-}
+    : SingleFileJob(key, fileName, password, showResult, showProgress) {}
 
 void TSifreCoz::Execute() {
     SharedState& state = State();
@@ -201,10 +202,7 @@ void TSifreCoz::Execute() {
         return;
     case Ending::Completed: break;
     }
-    FEndTime = std::chrono::steady_clock::now();
-    FElapsed = FEndTime - FStartTime;
-    state.JobsActive = false;
-    if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(97, FElapsed));
+    ReportSuccess(97);
 }
 
 } // namespace zarkent

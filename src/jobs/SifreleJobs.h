@@ -24,16 +24,18 @@ QString FormatElapsed(std::chrono::steady_clock::duration elapsed);
 // Language row `row`, a blank, "Time:" and the elapsed time in parentheses.
 QString SuccessText(int row, std::chrono::steady_clock::duration elapsed);
 
-class TSifrele : public jobs::JobThread {
+// What both single-file jobs hold and do alike: the file and password, the two reporting options,
+// the windows, the times, and the successful end.
+class SingleFileJob : public jobs::JobThread {
     Q_OBJECT
 
-public:
-    TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress);
-
 protected:
-    void Execute() override;
+    // Stores the arguments, sets JobsActive and shows the progress page when asked.
+    SingleFileJob(StartKey key, const QString& fileName, const QString& password, bool showResult,
+                  bool showProgress);
+    // The end of a successful run: times, JobsActive cleared, success reported with `row` when asked.
+    void ReportSuccess(int row);
 
-private:
     std::chrono::steady_clock::time_point FStartTime;
     std::chrono::steady_clock::time_point FEndTime;
     std::chrono::steady_clock::duration FElapsed{};
@@ -44,25 +46,28 @@ private:
     JobWindows windows_;
 };
 
-class TSifreCoz : public jobs::JobThread {
+class TSifrele : public SingleFileJob {
     Q_OBJECT
 
 public:
+    TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress);
+
+protected:
+    void Execute() override;
+};
+
+class TSifreCoz : public SingleFileJob {
+    Q_OBJECT
+
+public:
+    // The two options come the other way round here.
     TSifreCoz(StartKey key, const QString& fileName, const QString& password, bool showProgress, bool showResult);
 
 protected:
     void Execute() override;
 
 private:
-    std::chrono::steady_clock::time_point FStartTime;
-    std::chrono::steady_clock::time_point FEndTime;
-    std::chrono::steady_clock::duration FElapsed{};
-    std::string FPassword;
-    std::string FFileName;
     std::string FOutputName;
-    bool FShowProgress;
-    bool FShowResult;
-    JobWindows windows_;
 };
 
 } // namespace zarkent
