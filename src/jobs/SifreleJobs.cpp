@@ -120,6 +120,18 @@ void SingleFileJob::ReportSuccess(int row) {
     if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(row, FElapsed));
 }
 
+void SingleFileJob::ReportFailure(std::atomic<bool>& failedFlag, bool show, const QString& message) {
+    SharedState& state = State();
+    failedFlag = true;
+    state.JobsActive = false;
+    state.CloseWhenJobsFinish = false; // an error is always seen: the program stays
+    windows_.ResetAndCloseProgress();
+    if (show) {
+        windows_.StopResultTimer();
+        windows_.Report(ResultOutcome::Error, message);
+    }
+}
+
 TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult,
                    bool showProgress)
     : SingleFileJob(key, fileName, password, showResult, showProgress) {}
@@ -129,16 +141,7 @@ void TSifrele::Execute() {
     state.EncryptFailed = false;
     FStartTime = std::chrono::steady_clock::now();
     ProgressPageSink progress = windows_.Progress();
-    auto fail = [&](const QString& message) {
-        state.EncryptFailed = true;
-        state.JobsActive = false;
-        state.CloseWhenJobsFinish = false;
-        windows_.ResetAndCloseProgress();
-        if (FShowResult) {
-            windows_.StopResultTimer();
-            windows_.Report(ResultOutcome::Error, message);
-        }
-    };
+    auto fail = [&](const QString& message) { ReportFailure(state.EncryptFailed, FShowResult, message); };
     EncryptOutcome outcome;
     try {
         outcome = EncryptOneFile(FFileName, FPassword, MakeContext(&progress));
@@ -170,15 +173,8 @@ void TSifreCoz::Execute() {
     state.DecryptFailed = false;
     FStartTime = std::chrono::steady_clock::now();
     ProgressPageSink progress = windows_.Progress();
-    auto fail = [&](const QString& message) {
-        // Always reported: a failed decryption is never silent, also inside a batch.
-        state.DecryptFailed = true;
-        state.JobsActive = false;
-        state.CloseWhenJobsFinish = false;
-        windows_.ResetAndCloseProgress();
-        windows_.StopResultTimer();
-        windows_.Report(ResultOutcome::Error, message);
-    };
+    // Always reported: a failed decryption is never silent, also inside a batch.
+    auto fail = [&](const QString& message) { ReportFailure(state.DecryptFailed, true, message); };
     DecryptOutcome outcome;
     try {
         outcome = DecryptOneFile(FFileName, FPassword, MakeContext(&progress));

@@ -7,6 +7,7 @@
 // zarkent-cli.
 
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <string>
 
@@ -35,6 +36,8 @@ protected:
                   bool showProgress);
     // The end of a successful run: times, JobsActive cleared, success reported with `row` when asked.
     void ReportSuccess(int row);
+    // A failed run: sets `failedFlag`, clears the job flags, closes the page and reports when `show`.
+    void ReportFailure(std::atomic<bool>& failedFlag, bool show, const QString& message);
 
     std::chrono::steady_clock::time_point FStartTime;
     std::chrono::steady_clock::time_point FEndTime;

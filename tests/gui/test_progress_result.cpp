@@ -51,6 +51,19 @@ struct ResultWindow {
     }
 };
 
+// A page at 40% of a running job whose cancel button gets `answer` to its question.
+void AnswerCancelQuestion(TDurumSayfasi& page, QMessageBox::StandardButton answer) {
+    page.ShowPage();
+    page.SetBarPosition(40);
+    State().JobsActive = true;
+    State().CloseWhenJobsFinish = true;
+    DialogScript script;
+    script.ExpectMessage(En(77), En(40), QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+        .Answer(answer);
+    QTest::mouseClick(page.iptal, Qt::LeftButton);
+    QVERIFY(script.VerifyDone());
+}
+
 } // namespace
 
 class ProgressResultTest : public QObject {
@@ -133,18 +146,7 @@ private slots:
     void cancelNotConfirmedChangesNothing() {
         QFETCH(QMessageBox::StandardButton, answer);
         TDurumSayfasi page;
-        page.ShowPage();
-        page.SetBarPosition(40);
-        State().JobsActive = true;
-        State().CloseWhenJobsFinish = true;
-
-        DialogScript script;
-        script
-            .ExpectMessage(En(77), En(40), QMessageBox::Warning,
-                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
-            .Answer(answer);
-        QTest::mouseClick(page.iptal, Qt::LeftButton);
-        QVERIFY(script.VerifyDone());
+        AnswerCancelQuestion(page, answer);
 
         QVERIFY(page.isVisible());
         QVERIFY(!State().CancelRequested);
@@ -157,18 +159,7 @@ private slots:
 
     void cancelConfirmedStopsJobAndClosesPage() {
         TDurumSayfasi page;
-        page.ShowPage();
-        page.SetBarPosition(40);
-        State().JobsActive = true;
-        State().CloseWhenJobsFinish = true;
-
-        DialogScript script;
-        script
-            .ExpectMessage(En(77), En(40), QMessageBox::Warning,
-                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
-            .Answer(QMessageBox::Yes);
-        QTest::mouseClick(page.iptal, Qt::LeftButton);
-        QVERIFY(script.VerifyDone());
+        AnswerCancelQuestion(page, QMessageBox::Yes);
 
         QVERIFY(State().CancelRequested);
         QVERIFY(!State().JobsActive);
