@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
+# The tree must stay formatted.
+find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run -Werror
+
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARKENT_WERROR=ON >/dev/null
 cmake --build build-test -j2
 (cd build-test && ctest --output-on-failure -j2)

@@ -36,8 +36,9 @@ namespace zarkent {
 
 namespace {
 
-
-bool IsEncryptedPath(const QString& path) { return IsEncryptedFileName(path.toLocal8Bit().toStdString()); }
+bool IsEncryptedPath(const QString& path) {
+    return IsEncryptedFileName(path.toLocal8Bit().toStdString());
+}
 
 constexpr const char* FrameIdle = "QFrame { border: 1px solid #0000ff; }";
 constexpr const char* FrameHot = "QFrame { border: 1px solid #ff0000; }";
@@ -80,7 +81,9 @@ void TSayfa1::SetPeers(const MainWindowPeers& peers) {
     }
 }
 
-void TSayfa1::SetSettingsStore(std::unique_ptr<SettingsStore> store) { settings_ = std::move(store); }
+void TSayfa1::SetSettingsStore(std::unique_ptr<SettingsStore> store) {
+    settings_ = std::move(store);
+}
 
 void TSayfa1::BuildControls() {
     auto* central = new QWidget(this);
@@ -196,8 +199,12 @@ void TSayfa1::BuildActions() {
     priorityGroup_ = new QActionGroup(this);
     priorityGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     const std::pair<QAction**, const char*> levels[] = {
-        {&Hiz_BilgisayarBostayken, "0 (Min.)"}, {&Hiz_EnDusuk, "1"}, {&Hiz_NormaldenDusuk, "2"},
-        {&Hiz_Normal, "3 (Normal)"},          {&Hiz_NormaldenYuksek, "4 "}, {&Hiz_Yuksek, "5"},
+        {&Hiz_BilgisayarBostayken, "0 (Min.)"},
+        {&Hiz_EnDusuk, "1"},
+        {&Hiz_NormaldenDusuk, "2"},
+        {&Hiz_Normal, "3 (Normal)"},
+        {&Hiz_NormaldenYuksek, "4 "},
+        {&Hiz_Yuksek, "5"},
         {&Hiz_EnYuksek, "6 (Max !)"},
     };
     for (int i = 0; i < 7; ++i) {
@@ -207,12 +214,13 @@ void TSayfa1::BuildActions() {
         priorityGroup_->addAction(level);
         connect(level, &QAction::triggered, this, [this, i] { SetPriority(i); });
     }
-    for (QAction* language : {Turkce, English}) language->setCheckable(true);
+    for (QAction* language : {Turkce, English})
+        language->setCheckable(true);
 
     // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later : {BirKlasordekiTumDosyalariSifrele, BirKlasordekiDosyalariTopluOlarakAc, Seffaflik,
-                           GuvenliDosyaSilme, GucluSifreYaratici, RastgeleSayiMotoru, MD5HesaplamaAraci, Hakkinda,
-                           Turkce, English})
+    for (QAction* later :
+         {BirKlasordekiTumDosyalariSifrele, BirKlasordekiDosyalariTopluOlarakAc, Seffaflik, GuvenliDosyaSilme,
+          GucluSifreYaratici, RastgeleSayiMotoru, MD5HesaplamaAraci, Hakkinda, Turkce, English})
         later->setEnabled(false);
 
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
@@ -223,15 +231,15 @@ void TSayfa1::BuildActions() {
     connect(YardimKitabi, &QAction::triggered, this, &TSayfa1::YardimKitabiExecute);
 
     Dosya = menuBar()->addMenu(QString());
-    Dosya->addActions({BirDosyaSifrele, BirKlasordekiTumDosyalariSifrele, BirKlasordekiDosyalariTopluOlarakAc,
-                       SifreliBirDosyaAc});
+    Dosya->addActions(
+        {BirDosyaSifrele, BirKlasordekiTumDosyalariSifrele, BirKlasordekiDosyalariTopluOlarakAc, SifreliBirDosyaAc});
     Dosya->addSeparator();
     Dosya->addAction(Cikis);
     Gorunum = menuBar()->addMenu(QString());
     Gorunum->addActions({HerZamanUstte, Seffaflik});
     Araclar = menuBar()->addMenu(QString());
-    Araclar->addActions({GuvenliDosyaSilme, GucluSifreYaratici, RastgeleSayiMotoru, EPostaYaziSifrele,
-                         MD5HesaplamaAraci});
+    Araclar->addActions(
+        {GuvenliDosyaSilme, GucluSifreYaratici, RastgeleSayiMotoru, EPostaYaziSifrele, MD5HesaplamaAraci});
     Ayarlar = menuBar()->addMenu(QString());
     HizAyari = Ayarlar->addMenu(QString());
     HizAyari->addActions(priorityGroup_->actions());
@@ -294,11 +302,14 @@ void TSayfa1::UpdateCaptions(const std::function<QString(int)>& row) {
     Hakkinda->setText(row(32));
     // Toolbar hints.
     const std::pair<QAction*, int> hints[] = {
-        {BirDosyaSifrele, 54},  {SifreliBirDosyaAc, 55}, {Hakkinda, 32},          {BirKlasordekiDosyalariTopluOlarakAc, 17},
-        {EPostaYaziSifrele, 63}, {GucluSifreYaratici, 26}, {MD5HesaplamaAraci, 28}, {BirKlasordekiTumDosyalariSifrele, 16},
+        {BirDosyaSifrele, 54},    {SifreliBirDosyaAc, 55},
+        {Hakkinda, 32},           {BirKlasordekiDosyalariTopluOlarakAc, 17},
+        {EPostaYaziSifrele, 63},  {GucluSifreYaratici, 26},
+        {MD5HesaplamaAraci, 28},  {BirKlasordekiTumDosyalariSifrele, 16},
         {RastgeleSayiMotoru, 27}, {GuvenliDosyaSilme, 29},
     };
-    for (const auto& [target, hint] : hints) target->setToolTip(row(hint));
+    for (const auto& [target, hint] : hints)
+        target->setToolTip(row(hint));
     EPostaYaziSifrele->setText(row(63));
     HerZamanUstte->setText(row(24));
     GucluSifreYaratici->setText(row(26));
@@ -361,8 +372,9 @@ void TSayfa1::FormCreate(const QStringList& arguments) {
             DosyaYolu->setText(text);
         }
     } catch (const std::exception& e) {
-        dialogs::ShowMessage(this, QString(), Row(48) + "\r\n\r\n" + QString(15, ' ') + QString::fromLocal8Bit(e.what()) +
-                                                  QString(14, ' '),
+        dialogs::ShowMessage(this, QString(),
+                             Row(48) + "\r\n\r\n" + QString(15, ' ') + QString::fromLocal8Bit(e.what()) +
+                                 QString(14, ' '),
                              QMessageBox::NoIcon, QMessageBox::Ok);
     }
 }
@@ -464,8 +476,8 @@ void TSayfa1::HandOverToFolderWindow(int messageRow) {
     state.BatchPassword = pass1->text().toLocal8Bit().toStdString();
     // The folder window takes over from here once it exists; until then the user is told plainly.
     dialogs::ShowMessage(this, Row(39),
-                         Row(messageRow) + "\r\n\r\nFolder and list jobs are not available in this version: " +
-                             DosyaYolu->text(),
+                         Row(messageRow) +
+                             "\r\n\r\nFolder and list jobs are not available in this version: " + DosyaYolu->text(),
                          QMessageBox::Information, QMessageBox::Ok);
 }
 
@@ -486,7 +498,9 @@ void TSayfa1::CheckDirection(bool decrypt) {
     decrypt ? CozClick() : SifreleClick();
 }
 
-void TSayfa1::ApplyDirectionOf(const QString& path) { CheckDirection(IsEncryptedPath(path)); }
+void TSayfa1::ApplyDirectionOf(const QString& path) {
+    CheckDirection(IsEncryptedPath(path));
+}
 
 bool TSayfa1::OpenFileDialog() {
     QString chosen;
@@ -505,9 +519,13 @@ void TSayfa1::GozatClick() {
     ApplyDirectionOf(DosyaYolu->text());
 }
 
-void TSayfa1::BirDosyaSifreleExecute() { OpenFileFor(false); }
+void TSayfa1::BirDosyaSifreleExecute() {
+    OpenFileFor(false);
+}
 
-void TSayfa1::SifreliBirDosyaAcExecute() { OpenFileFor(true); }
+void TSayfa1::SifreliBirDosyaAcExecute() {
+    OpenFileFor(true);
+}
 
 void TSayfa1::OpenFileFor(bool decrypt) {
     // The dialog starts in the folder of the last choice, with no file name.
@@ -552,7 +570,9 @@ void TSayfa1::HerZamanUstteExecute() {
     if (wasVisible) show(); // changing the flags hides a window
 }
 
-void TSayfa1::CikisExecute() { close(); }
+void TSayfa1::CikisExecute() {
+    close();
+}
 
 void TSayfa1::OpenCompanion(const QString& fileName, int missingRow) {
     const QString path = QString::fromLocal8Bit(State().ProgramFolder.c_str()) + fileName;
@@ -563,7 +583,9 @@ void TSayfa1::OpenCompanion(const QString& fileName, int missingRow) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-void TSayfa1::YardimKitabiExecute() { OpenCompanion("help.html", 57); }
+void TSayfa1::YardimKitabiExecute() {
+    OpenCompanion("help.html", 57);
+}
 
 void TSayfa1::EPostaYaziSifreleExecute() {
     const auto language = Lang().ActiveLanguage.load();

@@ -2,9 +2,9 @@
 // user-interface loop.
 
 #include <QApplication>
-#include <csignal>
 #include <QDir>
 #include <QFileInfo>
+#include <csignal>
 
 #include "app/AnaSayfa.h"
 #include "jobs/DurumBelirt.h"
@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
 
     // File managers may pass relative paths.
     QStringList paths;
-    for (const QString& argument : app.arguments().mid(1)) paths << QFileInfo(argument).absoluteFilePath();
+    for (const QString& argument : app.arguments().mid(1))
+        paths << QFileInfo(argument).absoluteFilePath();
 
     TSayfa1 mainWindow(paths);
     TSifreEx passwordDialog;
@@ -43,7 +44,8 @@ int main(int argc, char** argv) {
 
     // Jobs still running stop at their next chunk and remove their partial outputs before the windows go;
     // nothing stays on screen meanwhile.
-    for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
     state.CancelRequested = true;
     jobs::JobThread::WaitForAll(std::chrono::seconds(30));
     SetJobWindows(JobWindows());

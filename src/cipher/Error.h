@@ -14,6 +14,8 @@ public:
 // Marker message of a wrong password; jobs compare the text with it to pick the message they show.
 inline constexpr const char* WrongPasswordMarker = "SIFRE_YANLIS_PASSWORD_IS_INCORRECT";
 
-inline bool IsWrongPassword(const std::exception& e) { return std::string(e.what()) == WrongPasswordMarker; }
+inline bool IsWrongPassword(const std::exception& e) {
+    return std::string(e.what()) == WrongPasswordMarker;
+}
 
 } // namespace zarkent

@@ -21,7 +21,9 @@ inline std::int64_t Mul(std::int64_t a, std::int64_t b) {
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) * static_cast<std::uint64_t>(b));
 }
 
-[[noreturn]] void ThrowDivisionByZero() { throw ZarkentError("Division by zero"); }
+[[noreturn]] void ThrowDivisionByZero() {
+    throw ZarkentError("Division by zero");
+}
 
 // Remainder truncated toward zero (sign of x). INT64_MIN mod -1 is 0, not a trap.
 inline std::int64_t Mod(std::int64_t x, std::int64_t y) {
@@ -79,10 +81,14 @@ TZarkenter::TZarkenter(std::string_view password) {
 
 std::int64_t TZarkenter::Key(int index) const {
     switch (index) {
-    case 1: return FKey1;
-    case 2: return FKey2;
-    case 3: return FKey3;
-    default: return FKey4;
+    case 1:
+        return FKey1;
+    case 2:
+        return FKey2;
+    case 3:
+        return FKey3;
+    default:
+        return FKey4;
     }
 }
 
@@ -93,11 +99,13 @@ std::int64_t TZarkenter::PasswordSeed(std::string_view password) {
     };
 
     std::int64_t acc = 0;
-    for (std::uint32_t i = 1; i <= length; ++i) acc = Add(acc, 1 + static_cast<std::int64_t>(byteAt(i)) + i);
+    for (std::uint32_t i = 1; i <= length; ++i)
+        acc = Add(acc, 1 + static_cast<std::int64_t>(byteAt(i)) + i);
 
     // q and r are 32-bit quantities: wrap them in 32 bits, then sign-extend.
     std::uint32_t q = (length - 1u) * (length + 1u);
-    for (std::uint32_t i = 1; i <= length; ++i) q += i + 1u;
+    for (std::uint32_t i = 1; i <= length; ++i)
+        q += i + 1u;
 
     std::uint32_t r = 0;
     for (std::uint32_t i = 1; i <= length; ++i) {
@@ -134,13 +142,17 @@ std::uint64_t TZarkenter::PrimeCount(std::uint32_t n) {
     if (n < 2) return 0;
     const std::uint64_t limit = n;
     auto root = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(limit)));
-    while (root * root > limit) --root;
-    while ((root + 1) * (root + 1) <= limit) ++root;
+    while (root * root > limit)
+        --root;
+    while ((root + 1) * (root + 1) <= limit)
+        ++root;
 
     // small[v] counts for v <= root, large[k] counts for v = limit / k (k <= root).
     std::vector<std::uint64_t> small(root + 1), large(root + 1);
-    for (std::uint64_t v = 1; v <= root; ++v) small[v] = v - 1;
-    for (std::uint64_t k = 1; k <= root; ++k) large[k] = limit / k - 1;
+    for (std::uint64_t v = 1; v <= root; ++v)
+        small[v] = v - 1;
+    for (std::uint64_t k = 1; k <= root; ++k)
+        large[k] = limit / k - 1;
 
     for (std::uint64_t p = 2; p <= root; ++p) {
         if (small[p] == small[p - 1]) continue; // p is not prime
@@ -152,7 +164,8 @@ std::uint64_t TZarkenter::PrimeCount(std::uint32_t n) {
             const std::uint64_t countAtVp = kp <= root ? large[kp] : small[limit / kp];
             large[k] -= countAtVp - below;
         }
-        for (std::uint64_t v = root; v >= square; --v) small[v] -= small[v / p] - below;
+        for (std::uint64_t v = root; v >= square; --v)
+            small[v] -= small[v / p] - below;
     }
     return large[1];
 }
@@ -212,11 +225,13 @@ inline std::int64_t TZarkenter::NextKey() {
     return FLastValue ^ FTable[FTableIndex];
 }
 
-std::int64_t TZarkenter::Transform(std::int32_t value) { return static_cast<std::int64_t>(value) ^ NextKey(); }
+std::int64_t TZarkenter::Transform(std::int32_t value) {
+    return static_cast<std::int64_t>(value) ^ NextKey();
+}
 
 // 32 keystream words for consecutive steps without a counter wrap. Kept free of branches so that
 // the compiler vectorises it; x86-64 builds get an AVX2 clone picked at load time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) && \
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) &&               \
     !defined(__SANITIZE_THREAD__)
 #define ZARKENT_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
@@ -249,7 +264,8 @@ static std::int64_t KeyBlock32(const std::int32_t* mix, std::uint32_t base, std:
         const std::uint32_t x = (static_cast<std::uint32_t>(mix[k]) + base + 3 * k) ^ seed;
         last[k] = x >= 0x7FFFFFFEu ? x - 0x7FFFFFFEu : x + 1;
     }
-    for (int k = 0; k < 32; ++k) StoreLE32(out + 4 * k, LoadLE32(in + 4 * k) ^ last[k] ^ table[k]);
+    for (int k = 0; k < 32; ++k)
+        StoreLE32(out + 4 * k, LoadLE32(in + 4 * k) ^ last[k] ^ table[k]);
     return last[31];
 }
 
@@ -280,11 +296,13 @@ void TZarkenter::ApplyKeystream(const std::uint8_t* in, std::uint8_t* out, std::
             offset = count;
         }
     };
-    while (offset < count && FTableIndex != 31) scalarWord();
+    while (offset < count && FTableIndex != 31)
+        scalarWord();
     std::uint32_t keys[32];
     if (FSeed >= 0 && FSeed <= 0xFFFFFFFF) {
         std::uint32_t table[32];
-        for (int k = 0; k < 32; ++k) table[k] = static_cast<std::uint32_t>(FTable[k]);
+        for (int k = 0; k < 32; ++k)
+            table[k] = static_cast<std::uint32_t>(FTable[k]);
         const auto seed = static_cast<std::uint32_t>(FSeed);
         // Blocks start at table index 0 and stop before the counter could wrap.
         while (count - offset >= 128 && FTableIndex == 31 && FCounter >= 0 && FCounter <= CounterLimit - 1 - 32) {
@@ -299,13 +317,16 @@ void TZarkenter::ApplyKeystream(const std::uint8_t* in, std::uint8_t* out, std::
     }
     while (count - offset >= 128) {
         if (NextBlock(keys)) {
-            for (int k = 0; k < 32; ++k) StoreLE32(out + offset + 4 * k, LoadLE32(in + offset + 4 * k) ^ keys[k]);
+            for (int k = 0; k < 32; ++k)
+                StoreLE32(out + offset + 4 * k, LoadLE32(in + offset + 4 * k) ^ keys[k]);
             offset += 128;
         } else {
-            for (int k = 0; k < 32; ++k) scalarWord();
+            for (int k = 0; k < 32; ++k)
+                scalarWord();
         }
     }
-    while (offset < count) scalarWord();
+    while (offset < count)
+        scalarWord();
 }
 
 } // namespace zarkent

@@ -22,10 +22,9 @@ namespace zarkent::cli {
 
 namespace {
 
-constexpr const char* UsageText =
-    "Usage: zarkent-cli encrypt [--compress] [--keep] [--password-file FILE] PATH...\n"
-    "       zarkent-cli decrypt [--keep] [--password-file FILE] PATH...\n"
-    "       zarkent-cli --help | --version\n";
+constexpr const char* UsageText = "Usage: zarkent-cli encrypt [--compress] [--keep] [--password-file FILE] PATH...\n"
+                                  "       zarkent-cli decrypt [--keep] [--password-file FILE] PATH...\n"
+                                  "       zarkent-cli --help | --version\n";
 
 constexpr const char* HelpText =
     "\n"
@@ -45,7 +44,9 @@ constexpr const char* HelpText =
 std::atomic<bool> interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) { interrupted.store(true); }
+extern "C" void OnInterrupt(int) {
+    interrupted.store(true);
+}
 
 struct Options {
     bool encrypt = false;

@@ -20,8 +20,12 @@ extern "C" void RestoreTerminalAndStop(int signal) {
 }
 } // namespace
 
-bool StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
-bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+bool StdinIsTerminal() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
+bool StderrIsTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
 
 std::optional<std::string> AskPassword(const std::string& prompt) {
     const int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
@@ -33,7 +37,8 @@ std::optional<std::string> AskPassword(const std::string& prompt) {
 
     termios saved{};
     const bool canHide = ::tcgetattr(fd, &saved) == 0;
-    struct sigaction previousInt {}, previousTerm {};
+    struct sigaction previousInt {
+    }, previousTerm{};
     if (canHide) {
         savedTerminal = saved;
         promptTerminal = fd;

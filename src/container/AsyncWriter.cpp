@@ -4,7 +4,8 @@ namespace zarkent {
 
 AsyncWriter::AsyncWriter(File& output, std::size_t bufferSize, std::size_t bufferCount)
     : output_(output), bufferSize_(bufferSize), sizes_(bufferCount) {
-    for (std::size_t i = 0; i < bufferCount; ++i) buffers_.push_back(std::make_unique<std::uint8_t[]>(bufferSize));
+    for (std::size_t i = 0; i < bufferCount; ++i)
+        buffers_.push_back(std::make_unique<std::uint8_t[]>(bufferSize));
     thread_ = std::thread(&AsyncWriter::Run, this);
 }
 

@@ -15,8 +15,8 @@ bool CancelSeen(const TZarkentStreamSifreleyici& worker, const StreamContext& co
 
 EncryptOutcome EncryptOneFile(const std::string& source, std::string_view password, const StreamContext& context) {
     File plain = File::OpenRead(source);
-    File output = CreateUniqueFile(DirectoryPart(source), NamePart(source) + std::string(EncryptedExtension),
-                                   Access::Shared);
+    File output =
+        CreateUniqueFile(DirectoryPart(source), NamePart(source) + std::string(EncryptedExtension), Access::Shared);
     const std::string outputPath = output.Path();
     EncryptOutcome outcome;
     try {
@@ -70,8 +70,7 @@ DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view pas
 }
 
 void RemoveSourceFile(const std::string& path) {
-    if (!RemoveFile(path))
-        throw ZarkentError("Cannot delete file \"" + path + "\". " + SystemErrorText(errno));
+    if (!RemoveFile(path)) throw ZarkentError("Cannot delete file \"" + path + "\". " + SystemErrorText(errno));
 }
 
 } // namespace zarkent

@@ -15,14 +15,19 @@ bool IsPathSeparator(char ch) {
 namespace {
 std::size_t NameStart(std::string_view path) {
     std::size_t start = path.size();
-    while (start > 0 && !IsPathSeparator(path[start - 1])) --start;
+    while (start > 0 && !IsPathSeparator(path[start - 1]))
+        --start;
     return start;
 }
 } // namespace
 
-std::string DirectoryPart(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
+std::string DirectoryPart(std::string_view path) {
+    return std::string(path.substr(0, NameStart(path)));
+}
 
-std::string NamePart(std::string_view path) { return std::string(path.substr(NameStart(path))); }
+std::string NamePart(std::string_view path) {
+    return std::string(path.substr(NameStart(path)));
+}
 
 bool IsEncryptedFileName(std::string_view path) {
     const std::string_view name = path.substr(NameStart(path));
@@ -49,8 +54,10 @@ std::string RenameToUnique(const std::string& from, std::string_view folder, std
         const std::string target = NumberedName(folder, name, n);
         std::string reason;
         switch (RenameNoReplace(from, target, &reason)) {
-        case RenameResult::Done: return target;
-        case RenameResult::TargetExists: continue;
+        case RenameResult::Done:
+            return target;
+        case RenameResult::TargetExists:
+            continue;
         case RenameResult::Failed:
             throw ZarkentError("Cannot rename \"" + from + "\" to \"" + target + "\". " + reason);
         }

@@ -56,8 +56,8 @@ public:
                               const std::string& APlainName, bool AVerify, const StreamContext& context = {});
     // Works on files the caller has opened: in encrypt mode `encrypted` is a new file and `plain` is
     // open for reading; in decrypt mode the other way round.
-    TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode, File encrypted, File plain,
-                              bool AVerify, const StreamContext& context = {});
+    TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode, File encrypted, File plain, bool AVerify,
+                              const StreamContext& context = {});
     ~TZarkentStreamSifreleyici();
 
     bool FCancelled = false;

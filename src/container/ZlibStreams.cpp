@@ -18,13 +18,20 @@ int Check(int code) {
 
 std::string ZlibErrorText(int code) {
     switch (code) {
-    case Z_ERRNO: return "file error";
-    case Z_STREAM_ERROR: return "stream error";
-    case Z_DATA_ERROR: return "data error";
-    case Z_MEM_ERROR: return "insufficient memory";
-    case Z_BUF_ERROR: return "buffer error";
-    case Z_VERSION_ERROR: return "incompatible version";
-    default: return "zlib error " + std::to_string(code);
+    case Z_ERRNO:
+        return "file error";
+    case Z_STREAM_ERROR:
+        return "stream error";
+    case Z_DATA_ERROR:
+        return "data error";
+    case Z_MEM_ERROR:
+        return "insufficient memory";
+    case Z_BUF_ERROR:
+        return "buffer error";
+    case Z_VERSION_ERROR:
+        return "incompatible version";
+    default:
+        return "zlib error " + std::to_string(code);
     }
 }
 
@@ -39,7 +46,9 @@ ZCompressor::ZCompressor(File& output) : state_(std::make_unique<State>()), outp
     if (code != Z_OK) throw ZarkentError(ZlibErrorText(code));
 }
 
-ZCompressor::~ZCompressor() { deflateEnd(&state_->stream); }
+ZCompressor::~ZCompressor() {
+    deflateEnd(&state_->stream);
+}
 
 void ZCompressor::Pump(int flush) {
     z_stream& s = state_->stream;

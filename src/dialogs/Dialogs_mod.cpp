@@ -138,7 +138,8 @@ QString QtFileFilter(const QString& filter) {
 
 void MaskWithStars(QLineEdit* edit) {
     edit->setEchoMode(QLineEdit::Password);
-    edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; lineedit-password-mask-delay: 0; }"));
+    edit->setStyleSheet(
+        QStringLiteral("QLineEdit { lineedit-password-character: 42; lineedit-password-mask-delay: 0; }"));
 }
 
 } // namespace zarkent::dialogs

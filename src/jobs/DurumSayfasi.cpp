@@ -13,8 +13,7 @@
 
 namespace zarkent {
 
-namespace {
-} // namespace
+namespace {} // namespace
 
 TDurumSayfasi::TDurumSayfasi(QWidget* parent)
     : QWidget(parent, FixedToolDialogFlags()), channel_(std::make_shared<UiChannel>(this)) {

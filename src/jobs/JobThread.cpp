@@ -11,8 +11,8 @@
 
 #include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <exception>
+#include <mutex>
 
 #if defined(__GLIBC__) && __has_include(<cxxabi.h>)
 #include <cxxabi.h>
@@ -113,11 +113,7 @@ void JobThread::OnUnhandledError(const QString& message) {
         return;
     }
     QMetaObject::invokeMethod(
-        app,
-        [message] {
-            dialogs::ShowMessage(nullptr, Row(39), message, QMessageBox::Critical,
-                                 QMessageBox::Ok);
-        },
+        app, [message] { dialogs::ShowMessage(nullptr, Row(39), message, QMessageBox::Critical, QMessageBox::Ok); },
         Qt::QueuedConnection);
 }
 

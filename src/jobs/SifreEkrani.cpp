@@ -15,7 +15,6 @@ namespace zarkent {
 
 namespace {
 
-
 QLineEdit* PasswordEdit(QWidget* parent, int x, int y, int width) {
     auto* edit = new QLineEdit(parent);
     edit->setGeometry(x, y, width, 22);

@@ -3,10 +3,10 @@
 #include <functional>
 #include <mutex>
 
-#include "jobs/WindowHelpers.h"
 #include "cipher/Error.h"
 #include "container/FileJob.h"
 #include "jobs/SharedState.h"
+#include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
 
 namespace zarkent {
@@ -19,8 +19,9 @@ JobWindows& StoredWindows() {
     return windows;
 }
 
-
-QString Quoted(const std::exception& e) { return "\"" + QString::fromLocal8Bit(e.what()) + "\""; }
+QString Quoted(const std::exception& e) {
+    return "\"" + QString::fromLocal8Bit(e.what()) + "\"";
+}
 
 // What the encryptor reads from and reports to, for a job that reports to `progress`.
 StreamContext MakeContext(ProgressSink* progress) {
@@ -132,8 +133,7 @@ void SingleFileJob::ReportFailure(std::atomic<bool>& failedFlag, bool show, cons
     }
 }
 
-TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult,
-                   bool showProgress)
+TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress)
     : SingleFileJob(key, fileName, password, showResult, showProgress) {}
 
 void TSifrele::Execute() {
@@ -153,19 +153,21 @@ void TSifrele::Execute() {
     std::string failure;
     const std::function<void()> discard = [&] { RemoveFile(outcome.output); };
     switch (Finish({windows_, outcome.cancelled, discard, FFileName, &failure})) {
-    case Ending::Cancelled: ReportCancelled(windows_); return; // shown whatever FShowResult says
+    case Ending::Cancelled:
+        ReportCancelled(windows_);
+        return; // shown whatever FShowResult says
     case Ending::SourceKept:
         // The .zrk file is complete, but the plain file is still there: say both.
         fail(SuccessText(104, std::chrono::steady_clock::now() - FStartTime) + "\r\n\"" +
              QString::fromLocal8Bit(failure.c_str()) + "\"");
         return;
-    case Ending::Completed: break;
+    case Ending::Completed:
+        break;
     }
     ReportSuccess(104);
 }
 
-TSifreCoz::TSifreCoz(StartKey key, const QString& fileName, const QString& password, bool showProgress,
-                     bool showResult)
+TSifreCoz::TSifreCoz(StartKey key, const QString& fileName, const QString& password, bool showProgress, bool showResult)
     : SingleFileJob(key, fileName, password, showResult, showProgress) {}
 
 void TSifreCoz::Execute() {
@@ -196,7 +198,8 @@ void TSifreCoz::Execute() {
         fail(SuccessText(97, std::chrono::steady_clock::now() - FStartTime) + "\r\n\"" +
              QString::fromLocal8Bit(failure.c_str()) + "\"");
         return;
-    case Ending::Completed: break;
+    case Ending::Completed:
+        break;
     }
     ReportSuccess(97);
 }

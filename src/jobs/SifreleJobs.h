@@ -32,8 +32,7 @@ class SingleFileJob : public jobs::JobThread {
 
 protected:
     // Stores the arguments, sets JobsActive and shows the progress page when asked.
-    SingleFileJob(StartKey key, const QString& fileName, const QString& password, bool showResult,
-                  bool showProgress);
+    SingleFileJob(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress);
     // The end of a successful run: times, JobsActive cleared, success reported with `row` when asked.
     void ReportSuccess(int row);
     // A failed run: sets `failedFlag`, clears the job flags, closes the page and reports when `show`.

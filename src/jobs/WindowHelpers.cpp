@@ -9,7 +9,9 @@
 
 namespace zarkent {
 
-QString Row(int row) { return QString::fromStdString(Lang().Row(row)); }
+QString Row(int row) {
+    return QString::fromStdString(Lang().Row(row));
+}
 
 QString TurkishRow(int row) {
     const std::string_view text = TurkishText(row);

@@ -41,7 +41,8 @@ void File::Fail(const char* what, int error) const {
 
 File File::OpenRead(const std::string& path) {
     int fd;
-    do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    do
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(errno));
     struct stat info {};
@@ -55,7 +56,8 @@ File File::OpenRead(const std::string& path) {
 File File::TryCreateNew(const std::string& path, Access access) {
     const mode_t mode = access == Access::OwnerOnly ? 0600 : 0666;
     int fd;
-    do fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    do
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         if (errno == EEXIST) return File();
@@ -130,7 +132,9 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
 
 RenameResult RenameNoReplace(const std::string& from, const std::string& to, std::string* reason) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return RenameResult::Done;

@@ -62,6 +62,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<SettingsStore> OpenUserSettings() { return std::make_unique<IniSettingsStore>(); }
+std::unique_ptr<SettingsStore> OpenUserSettings() {
+    return std::make_unique<IniSettingsStore>();
+}
 
 } // namespace zarkent

@@ -23,7 +23,8 @@ namespace {
 
 std::string Bytes(std::initializer_list<int> values) {
     std::string s;
-    for (int v : values) s += static_cast<char>(v);
+    for (int v : values)
+        s += static_cast<char>(v);
     return s;
 }
 
@@ -60,9 +61,9 @@ TEST(KeySchedule, SeedClosedForms) {
     EXPECT_EQ(TZarkenter("a").Seed(), 'a' + 5);
     EXPECT_EQ(TZarkenter(Bytes({255})).Seed(), 255 + 5);
     EXPECT_EQ(TZarkenter(std::string(40, 'x')).Seed(), 2 * 1600 + 160 - 1 + 40 * 'x');
-    for (const std::string& pw : {std::string("password"), Bytes({0xFE, 0xFD, 0xE7, 'a', 'b', 'c'}),
-                                  std::string("Zarkent-2026!"), std::string(128, '\xC7'), std::string("ba"),
-                                  std::string("ab")})
+    for (const std::string& pw :
+         {std::string("password"), Bytes({0xFE, 0xFD, 0xE7, 'a', 'b', 'c'}), std::string("Zarkent-2026!"),
+          std::string(128, '\xC7'), std::string("ba"), std::string("ab")})
         EXPECT_EQ(TZarkenter(pw).Seed(), closedForm(pw)) << pw;
 }
 
@@ -77,14 +78,18 @@ TEST(KeySchedule, KnownKeysAndFirstKeystreamWords) {
     const Case cases[] = {
         {"a", 102, {45, 36, 27, 38}, {0x16264ef8, 0x0483d5d7, 0x2bf63013, 0x1b9cc123}},
         {"password", 1375, {259, 241, 344, 180}, {0x16274a2a, 0x04832566, 0x2bf77539, 0x1b9c6809}},
-        {Bytes({0xFE, 0xFD, 0xE7, 'a', 'b', 'c'}), 1710, {307, 342, 285, 272}, {0x16273fff, 0x04824f6a, 0x2bf749aa, 0x1b9da9f0}},
+        {Bytes({0xFE, 0xFD, 0xE7, 'a', 'b', 'c'}),
+         1710,
+         {307, 342, 285, 272},
+         {0x16273fff, 0x04824f6a, 0x2bf749aa, 0x1b9da9f0}},
         {"Zarkent-2026!", 1788, {852, 295, 359, 654}, {0x162d5cef, 0x048000c1, 0x2bf7a888, 0x1b9e3377}},
         {std::string(40, 'x'), 8159, {1672, 1498, 920, 1534}, {0x160cfe03, 0x04a5fc05, 0x2be32b71, 0x1bbfcbd1}},
     };
     for (const Case& c : cases) {
         TZarkenter cipher(c.password);
         EXPECT_EQ(cipher.Seed(), c.seed) << c.password;
-        for (int k = 0; k < 4; ++k) EXPECT_EQ(cipher.Key(k + 1), c.keys[k]) << c.password << " key " << k + 1;
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(cipher.Key(k + 1), c.keys[k]) << c.password << " key " << k + 1;
         for (int n = 0; n < 4; ++n)
             EXPECT_EQ(static_cast<std::uint32_t>(cipher.Transform(0)), c.words[n]) << c.password << " step " << n;
     }
@@ -102,10 +107,22 @@ TEST(KeySchedule, TableFollowsKeysIncludingRow27) {
 
 TEST(KeySchedule, PrimeCountKnownValues) {
     const std::pair<std::uint32_t, std::uint64_t> cases[] = {
-        {0, 0},           {1, 0},           {2, 1},          {3, 2},    {4, 2}, {10, 4}, {100, 25}, {1000, 168},
-        {7919, 1000},     {7920, 1000},     {1000000, 78498}, {1000000000, 50847534}, {4294967295u, 203280221},
+        {0, 0},
+        {1, 0},
+        {2, 1},
+        {3, 2},
+        {4, 2},
+        {10, 4},
+        {100, 25},
+        {1000, 168},
+        {7919, 1000},
+        {7920, 1000},
+        {1000000, 78498},
+        {1000000000, 50847534},
+        {4294967295u, 203280221},
     };
-    for (auto [n, expected] : cases) EXPECT_EQ(Access::PrimeCount(n), expected) << n;
+    for (auto [n, expected] : cases)
+        EXPECT_EQ(Access::PrimeCount(n), expected) << n;
 }
 
 TEST(KeySchedule, InvalidPasswordsRaiseErrors) {
@@ -139,7 +156,8 @@ TEST(Transform, PositionsWrapAt32And2048AndCounterLimit) {
     TZarkenter c("abc");
     c.Transform(0);
     EXPECT_EQ(Access::Counter(c), 4);
-    for (int i = 1; i < 2048; ++i) c.Transform(0);
+    for (int i = 1; i < 2048; ++i)
+        c.Transform(0);
     EXPECT_EQ(Access::MixIndex(c), 2047);
     EXPECT_EQ(Access::TableIndex(c), 31);
     c.Transform(0);
@@ -172,32 +190,39 @@ TEST(Keystream, BulkEqualsStepwise) {
         std::size_t skipWords;
         std::size_t length;
     };
-    const Case cases[] = {{-1, 0, 0},     {-1, 0, 1},      {-1, 0, 3},          {-1, 0, 128},        {-1, 5, 4099},
-                          {-1, 31, 129},  {-1, 2040, 700}, {2147483600, 0, 4096}, {2147483646 - 40, 7, 1000},
+    const Case cases[] = {{-1, 0, 0},
+                          {-1, 0, 1},
+                          {-1, 0, 3},
+                          {-1, 0, 128},
+                          {-1, 5, 4099},
+                          {-1, 31, 129},
+                          {-1, 2040, 700},
+                          {2147483600, 0, 4096},
+                          {2147483646 - 40, 7, 1000},
                           {2147483646, 31, 300}};
     // A short password has a seed below 2^32 (the 32-bit fast path); a very long one has a larger seed.
     const std::string longPassword(120000, 'q');
     ASSERT_GT(TZarkenter(longPassword).Seed(), 0xFFFFFFFFll);
     for (const std::string& password : {std::string("bulk test"), longPassword})
-    for (const Case& k : cases) {
-        TZarkenter bulk(password), step(password);
-        for (std::size_t i = 0; i < k.skipWords; ++i) {
-            bulk.Transform(0);
-            step.Transform(0);
+        for (const Case& k : cases) {
+            TZarkenter bulk(password), step(password);
+            for (std::size_t i = 0; i < k.skipWords; ++i) {
+                bulk.Transform(0);
+                step.Transform(0);
+            }
+            if (k.counterStart >= 0) Access::Counter(bulk) = Access::Counter(step) = k.counterStart;
+            std::vector<std::uint8_t> data(k.length);
+            std::iota(data.begin(), data.end(), std::uint8_t{7});
+            std::vector<std::uint8_t> expected = data;
+            bulk.ApplyKeystream(data.data(), data.size());
+            for (std::size_t off = 0; off < expected.size(); off += 4) {
+                const auto key = static_cast<std::uint32_t>(step.Transform(0));
+                for (std::size_t b = 0; b < 4 && off + b < expected.size(); ++b)
+                    expected[off + b] ^= static_cast<std::uint8_t>(key >> (8 * b));
+            }
+            EXPECT_EQ(data, expected) << "start " << k.counterStart << " skip " << k.skipWords << " len " << k.length;
+            EXPECT_EQ(bulk.Transform(0), step.Transform(0)) << "state after len " << k.length;
         }
-        if (k.counterStart >= 0) Access::Counter(bulk) = Access::Counter(step) = k.counterStart;
-        std::vector<std::uint8_t> data(k.length);
-        std::iota(data.begin(), data.end(), std::uint8_t{7});
-        std::vector<std::uint8_t> expected = data;
-        bulk.ApplyKeystream(data.data(), data.size());
-        for (std::size_t off = 0; off < expected.size(); off += 4) {
-            const auto key = static_cast<std::uint32_t>(step.Transform(0));
-            for (std::size_t b = 0; b < 4 && off + b < expected.size(); ++b)
-                expected[off + b] ^= static_cast<std::uint8_t>(key >> (8 * b));
-        }
-        EXPECT_EQ(data, expected) << "start " << k.counterStart << " skip " << k.skipWords << " len " << k.length;
-        EXPECT_EQ(bulk.Transform(0), step.Transform(0)) << "state after len " << k.length;
-    }
 }
 
 } // namespace

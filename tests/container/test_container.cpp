@@ -70,8 +70,8 @@ std::vector<std::uint8_t> RoundTrip(const TempDir& dir, const std::vector<std::u
 }
 
 TEST(Container, RoundTripsAroundEveryBufferEdge) {
-    const std::size_t sizes[] = {0,     1,     2,     3,      4,      5,      65535,  65536,   65537,   65538,
-                                 65539, 65540, 65541, 65542,  65543,  65544,  131079, 131080,  131081,  3u << 20};
+    const std::size_t sizes[] = {0,     1,     2,     3,     4,     5,     65535,  65536,  65537,  65538,
+                                 65539, 65540, 65541, 65542, 65543, 65544, 131079, 131080, 131081, 3u << 20};
     TempDir dir;
     for (bool compress : {false, true}) {
         for (bool verify : {true, false}) {
@@ -172,7 +172,8 @@ TEST(Container, ProgressStepsAndStatusTexts) {
     { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "big.zrk", dir / "big", true, flags.Context(&sink)); }
     ASSERT_FALSE(sink.positions.empty());
     // Each position is posted once, in steps of one, starting with the "0%" of the first chunk.
-    for (std::size_t i = 0; i < sink.positions.size(); ++i) EXPECT_EQ(sink.positions[i], static_cast<int>(i));
+    for (std::size_t i = 0; i < sink.positions.size(); ++i)
+        EXPECT_EQ(sink.positions[i], static_cast<int>(i));
     // A step is 104857.6 bytes: two 65540-byte chunks reach it and the excess is dropped, so the
     // 161 chunks of 10 MiB end at 80.
     EXPECT_EQ(sink.positions.back(), 80);
@@ -204,8 +205,10 @@ TEST(Container, WrongPasswordStopsAtTheCheckBlock) {
     Flags flags;
     { TZarkentStreamSifreleyici e("right", ModeEncrypt, dir / "p.zrk", dir / "p", true, flags.Context()); }
     RecordingSink sink;
-    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici d("wrong", ModeDecrypt, dir / "p.zrk", dir / "out", true,
-                                                         flags.Context(&sink)); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  TZarkentStreamSifreleyici d("wrong", ModeDecrypt, dir / "p.zrk", dir / "out", true,
+                                              flags.Context(&sink));
+              }),
               WrongPasswordMarker);
     EXPECT_EQ(fs::file_size(dir / "out"), 0u);
     EXPECT_TRUE(sink.positions.empty()); // no chunk of the payload was read
@@ -213,8 +216,10 @@ TEST(Container, WrongPasswordStopsAtTheCheckBlock) {
     // Shorter than the check block: the missing bytes count as zero, which is a wrong password.
     auto file = ReadBytes(dir / "p.zrk");
     WriteBytes(dir / "short.zrk", std::vector<std::uint8_t>(file.begin(), file.begin() + 100));
-    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici d("right", ModeDecrypt, dir / "short.zrk", dir / "o2", true,
-                                                         flags.Context()); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  TZarkentStreamSifreleyici d("right", ModeDecrypt, dir / "short.zrk", dir / "o2", true,
+                                              flags.Context());
+              }),
               WrongPasswordMarker);
 }
 
@@ -245,12 +250,15 @@ TEST(Container, DamagedFilesAreErrors) {
     for (const Case& c : cases) {
         WriteBytes(dir / "bad.zrk", c.bytes);
         fs::remove(dir / "bad.coz");
-        EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "bad.zrk", dir / "bad.coz",
-                                                             true, flags.Context()); }),
+        EXPECT_EQ(ErrorOf([&] {
+                      TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "bad.zrk", dir / "bad.coz", true,
+                                                  flags.Context());
+                  }),
                   c.message)
             << c.what;
         // The decryptor's own temporary file never stays behind.
-        for (const auto& name : dir.Entries()) EXPECT_EQ(name.find("_____.tmp.tzl."), std::string::npos) << c.what;
+        for (const auto& name : dir.Entries())
+            EXPECT_EQ(name.find("_____.tmp.tzl."), std::string::npos) << c.what;
     }
 }
 
@@ -259,16 +267,18 @@ TEST(Container, FileErrorsNameTheFile) {
     Flags flags;
     WriteBytes(dir / "exists.zrk", {1, 2, 3});
     WriteBytes(dir / "p", {9});
-    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "x.zrk", dir / "missing", true,
-                                                         flags.Context()); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "x.zrk", dir / "missing", true, flags.Context());
+              }),
               "Cannot open file \"" + (dir / "missing") + "\". No such file or directory");
-    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "exists.zrk", dir / "p", true,
-                                                         flags.Context()); }),
+    EXPECT_EQ(ErrorOf([&] {
+                  TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "exists.zrk", dir / "p", true, flags.Context());
+              }),
               "Cannot create file \"" + (dir / "exists.zrk") + "\". File exists");
     EXPECT_EQ(ReadBytes(dir / "exists.zrk"), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici e("", ModeEncrypt, dir / "y.zrk", dir / "p", true,
-                                                         flags.Context()); }),
-              "'-' is not a valid integer value");
+    EXPECT_EQ(
+        ErrorOf([&] { TZarkentStreamSifreleyici e("", ModeEncrypt, dir / "y.zrk", dir / "p", true, flags.Context()); }),
+        "'-' is not a valid integer value");
     EXPECT_FALSE(fs::exists(dir / "y.zrk")); // the cipher fails before any file is opened
 
     // Any other mode opens nothing and does nothing.
@@ -322,7 +332,8 @@ TEST(Container, TemporaryNamesNeverFollowLinks) {
     TempDir dir;
     WriteBytes(dir / "victim", {42});
     WriteBytes(dir / "p", PatternBytes(1000));
-    for (int n = 0; n < 999; ++n) fs::create_symlink(dir / "victim", dir / ("p_____.tmp.tzl." + std::to_string(n)));
+    for (int n = 0; n < 999; ++n)
+        fs::create_symlink(dir / "victim", dir / ("p_____.tmp.tzl." + std::to_string(n)));
     Flags flags;
     flags.compress = true;
     const std::string error = ErrorOf(

@@ -29,7 +29,8 @@ std::vector<std::uint8_t> MakeZrk(const std::string& password, const std::string
     TZarkenter cipher(password);
     std::vector<std::uint8_t> out;
     auto put = [&](std::uint32_t w) {
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
     };
     for (std::size_t i = 0; i < CheckLength; ++i)
         put(static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(CheckText[i]))));
@@ -132,9 +133,14 @@ TEST(FileJob, WrongPasswordLeavesTheZrkAndNoIntermediate) {
 
 TEST(FileJob, StoredNamesAreReducedToPlainNames) {
     const std::pair<std::string, std::string> cases[] = {
-        {"../../evil.txt", "evil.txt"},  {"/etc/passwd", "passwd"}, {"a\\b\\c.doc", "c.doc"},
-        {"dir/", "x"},                   {"..", "x"},                {".", "x"},
-        {std::string("a\0b", 3), "x"},   {"ok name.txt", "ok name.txt"},
+        {"../../evil.txt", "evil.txt"},
+        {"/etc/passwd", "passwd"},
+        {"a\\b\\c.doc", "c.doc"},
+        {"dir/", "x"},
+        {"..", "x"},
+        {".", "x"},
+        {std::string("a\0b", 3), "x"},
+        {"ok name.txt", "ok name.txt"},
     };
     for (const auto& [stored, expected] : cases) {
         TempDir dir;

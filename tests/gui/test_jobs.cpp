@@ -190,8 +190,9 @@ private slots:
             QTRY_VERIFY(page->isVisible());
             {
                 DialogScript script;
-                script.ExpectMessage(Row(77), Row(40), QMessageBox::Warning,
-                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                script
+                    .ExpectMessage(Row(77), Row(40), QMessageBox::Warning,
+                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
                     .Answer(confirm ? QMessageBox::Yes : QMessageBox::No);
                 page->iptalClick();
                 QVERIFY(script.VerifyDone());

@@ -29,9 +29,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString Row(int row) { return QString::fromStdString(Lang().Row(row)); }
-QString Turkish(int row) { return QString::fromUtf8(TurkishText(row).data(), int(TurkishText(row).size())); }
-QString English(int row) { return QString::fromUtf8(EnglishText(row).data(), int(EnglishText(row).size())); }
+QString Row(int row) {
+    return QString::fromStdString(Lang().Row(row));
+}
+QString Turkish(int row) {
+    return QString::fromUtf8(TurkishText(row).data(), int(TurkishText(row).size()));
+}
+QString English(int row) {
+    return QString::fromUtf8(EnglishText(row).data(), int(EnglishText(row).size()));
+}
 
 void ResetState() {
     SharedState& s = State();
@@ -103,7 +109,8 @@ private slots:
         QCOMPARE(p.main->BirKlasordekiDosyalariTopluOlarakAc->shortcut(), QKeySequence("Ctrl+Alt+A"));
         QCOMPARE(p.main->YardimKitabi->shortcut(), QKeySequence("F1"));
         QCOMPARE(p.main->Hiz_NormaldenYuksek->text(), QString("4 "));
-        for (QAction* a : PriorityActions(*p.main)) QVERIFY(!a->isChecked());
+        for (QAction* a : PriorityActions(*p.main))
+            QVERIFY(!a->isChecked());
         QCOMPARE(p.main->pass1->echoMode(), QLineEdit::Password);
     }
 
@@ -348,16 +355,18 @@ private slots:
             bool closes;
             bool closeLater;
         };
-        for (const Case& c : {Case{false, QMessageBox::NoButton, true, false}, Case{true, QMessageBox::Yes, false, true},
-                              Case{true, QMessageBox::No, true, false}, Case{true, QMessageBox::Cancel, false, false}}) {
+        for (const Case& c :
+             {Case{false, QMessageBox::NoButton, true, false}, Case{true, QMessageBox::Yes, false, true},
+              Case{true, QMessageBox::No, true, false}, Case{true, QMessageBox::Cancel, false, false}}) {
             ResetState();
             Program p;
             p.main->show();
             State().JobsActive = c.jobs;
             DialogScript script;
             if (c.jobs)
-                script.ExpectMessage(Row(47), Row(46), QMessageBox::Question,
-                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                script
+                    .ExpectMessage(Row(47), Row(46), QMessageBox::Question,
+                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
                     .Answer(c.answer);
             p.main->close();
             QVERIFY(script.VerifyDone());
@@ -389,7 +398,8 @@ private slots:
             QVERIFY(script.VerifyDone());
             QVERIFY(p.main->Coz->isChecked());
         }
-        for (QLineEdit* edit : {p.main->DosyaYolu, p.main->pass1, p.main->pass2}) QVERIFY(!edit->acceptDrops());
+        for (QLineEdit* edit : {p.main->DosyaYolu, p.main->pass1, p.main->pass2})
+            QVERIFY(!edit->acceptDrops());
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString(files.Path().string()))});
         QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
