@@ -23,11 +23,11 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "app/Settings.h"
+#include "state/Settings.h"
 #include "container/Naming.h"
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/SifreleJobs.h"
 #include "jobs/WindowHelpers.h"
 #include "platform/SettingsStore.h"

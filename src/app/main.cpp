@@ -10,7 +10,7 @@
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
 #include "jobs/JobThread.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
 

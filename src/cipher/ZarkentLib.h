@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "cipher/Error.h"
+#include "base/Error.h"
 
 namespace zarkent {
 

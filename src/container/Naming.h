@@ -8,20 +8,13 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "platform/Paths.h"
 
 namespace zarkent {
 
 inline constexpr std::string_view EncryptedExtension = ".zrk";
 inline constexpr std::string_view IntermediateExtension = ".coz";
 inline constexpr std::size_t MaxStoredNameLength = 512;
-
-// Folder separators of the platform: '/' on Linux; '\\', '/' and the drive colon on Windows.
-bool IsPathSeparator(char ch);
-
-// The path up to and including its last separator ("" when there is none).
-std::string DirectoryPart(std::string_view path);
-// The path after its last separator.
-std::string NamePart(std::string_view path);
 
 // A path is an encrypted file when its last component's text from the last "." is exactly ".zrk".
 bool IsEncryptedFileName(std::string_view path);

@@ -3,7 +3,7 @@
 #include <vector>
 #include <zlib.h>
 
-#include "cipher/Error.h"
+#include "base/Error.h"
 
 namespace zarkent {
 

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/UiChannel.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"

@@ -1,7 +1,7 @@
 #include "jobs/JobThread.h"
 
 #include "dialogs/Dialogs_mod.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
 #include "platform/ThreadPriority.h"

@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "dialogs/Dialogs_mod.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
 

@@ -3,9 +3,9 @@
 #include <functional>
 #include <mutex>
 
-#include "cipher/Error.h"
+#include "base/Error.h"
 #include "container/FileJob.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
 

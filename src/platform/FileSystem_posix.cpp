@@ -8,8 +8,8 @@
 #include <unistd.h>
 #include <utility>
 
-#include "cipher/Error.h"
-#include "container/Naming.h"
+#include "base/Error.h"
+#include "platform/Paths.h"
 
 namespace zarkent {
 

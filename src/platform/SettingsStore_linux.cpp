@@ -6,7 +6,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include "cipher/Error.h"
+#include "base/Error.h"
 
 namespace zarkent {
 

@@ -14,7 +14,7 @@
 #include "TempDir.h"
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/SifreleJobs.h"
 #include "lang/Language.h"
 

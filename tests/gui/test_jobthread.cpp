@@ -1,6 +1,6 @@
 #include "DialogScript.h"
 #include "jobs/JobThread.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "lang/Language.h"
 #include "platform/ThreadPriority.h"
 

@@ -1,5 +1,5 @@
 #include "DialogScript.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/SifreEkrani.h"
 #include "lang/Language.h"
 

@@ -2,7 +2,7 @@
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
 #include "jobs/JobWindows.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "jobs/UiChannel.h"
 #include "lang/Language.h"
 

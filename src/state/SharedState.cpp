@@ -1,4 +1,4 @@
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 
 namespace zarkent {
 

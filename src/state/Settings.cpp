@@ -1,8 +1,8 @@
-#include "app/Settings.h"
+#include "state/Settings.h"
 
-#include "cipher/Error.h"
+#include "base/Error.h"
 #include "cipher/ZarkentLib.h"
-#include "jobs/SharedState.h"
+#include "state/SharedState.h"
 #include "lang/Language.h"
 #include "platform/SettingsStore.h"
 

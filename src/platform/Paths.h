@@ -1,0 +1,18 @@
+#pragma once
+
+// The folder and name parts of a path, by the platform's folder separators.
+
+#include <string>
+#include <string_view>
+
+namespace zarkent {
+
+// Folder separators of the platform: '/' on Linux; '\\', '/' and the drive colon on Windows.
+bool IsPathSeparator(char ch);
+
+// The path up to and including its last separator ("" when there is none).
+std::string DirectoryPart(std::string_view path);
+// The path after its last separator.
+std::string NamePart(std::string_view path);
+
+} // namespace zarkent
