@@ -23,14 +23,14 @@
 #include <QToolBar>
 #include <QUrl>
 
-#include "state/Settings.h"
 #include "container/Naming.h"
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
-#include "state/SharedState.h"
 #include "jobs/SifreleJobs.h"
 #include "jobs/WindowHelpers.h"
 #include "platform/SettingsStore.h"
+#include "state/Settings.h"
+#include "state/SharedState.h"
 
 namespace zarkent {
 

@@ -10,9 +10,9 @@
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
 #include "jobs/JobThread.h"
-#include "state/SharedState.h"
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
+#include "state/SharedState.h"
 
 int main(int argc, char** argv) {
     using namespace zarkent;

@@ -35,6 +35,8 @@ inline ErrorKind KindOf(const std::exception& e) {
     return error ? error->Kind() : ErrorKind::General;
 }
 
-inline bool IsWrongPassword(const std::exception& e) { return KindOf(e) == ErrorKind::WrongPassword; }
+inline bool IsWrongPassword(const std::exception& e) {
+    return KindOf(e) == ErrorKind::WrongPassword;
+}
 
 } // namespace zarkent

@@ -1,5 +1,7 @@
 #include "cipher/ZarkentLib.h"
 
+#include "base/Secure.h"
+
 #include "cipher/Bytes.h"
 
 #include <cmath>
@@ -48,6 +50,16 @@ std::string NumberToText(std::int64_t value) {
     } while (magnitude != 0);
     if (value < 0) *--p = '-';
     return std::string(p, end);
+}
+
+TZarkenter::~TZarkenter() {
+    SecureClear(&FSeed, sizeof FSeed);
+    SecureClear(&FKey1, sizeof FKey1);
+    SecureClear(&FKey2, sizeof FKey2);
+    SecureClear(&FKey3, sizeof FKey3);
+    SecureClear(&FKey4, sizeof FKey4);
+    SecureClear(FTable, sizeof FTable);
+    SecureClear(&FLastValue, sizeof FLastValue);
 }
 
 TZarkenter::TZarkenter(std::string_view password) {

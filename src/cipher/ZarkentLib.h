@@ -26,6 +26,10 @@ public:
     // Throws ZarkentError("Division by zero") for a password holding a 0 byte and
     // ZarkentError("'-' is not a valid integer value") for an empty one.
     explicit TZarkenter(std::string_view password);
+    // Clears the key state.
+    ~TZarkenter();
+    TZarkenter(const TZarkenter&) = delete;
+    TZarkenter& operator=(const TZarkenter&) = delete;
 
     std::int64_t Transform(std::int32_t value);
     std::int64_t EncipherValue(std::int32_t value) { return Transform(value); }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
+#include <vector>
 
 namespace zarkent::cli {
 
@@ -10,6 +12,19 @@ inline constexpr int ExitFailure = 1;
 inline constexpr int ExitUsage = 2;
 inline constexpr int ExitWrongPassword = 3;
 
+struct Streams {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// The whole program: picks the command named by the first argument and runs it.
 int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err);
+
+// Reports bad usage ("zarkent-cli: PROBLEM" and the usage lines) and returns ExitUsage.
+int UsageError(std::ostream& err, const std::string& problem);
+
+// encrypt and decrypt: `args` are the arguments after the command's name.
+int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams io);
 
 } // namespace zarkent::cli

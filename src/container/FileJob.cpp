@@ -69,8 +69,9 @@ DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view pas
     return outcome;
 }
 
-void RemoveSourceFile(const std::string& path) {
-    if (!RemoveFile(path)) throw ZarkentError("Cannot delete file \"" + path + "\". " + SystemErrorText(errno));
+void RemoveSource(const std::string& path, const FileOutcome&) {
+    if (!RemoveFile(path))
+        throw ZarkentError("Cannot delete file \"" + path + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);
 }
 
 } // namespace zarkent

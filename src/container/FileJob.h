@@ -11,17 +11,15 @@
 
 namespace zarkent {
 
-struct EncryptOutcome {
-    std::string output; // the .zrk file written (empty when cancelled)
+// What one file's encryption or decryption left behind.
+struct FileOutcome {
+    std::string output;      // the file written (empty when cancelled)
+    std::string storedName;  // decryption: the name read from the .zrk file, made plain
+    bool compressed = false; // decryption: the contents were compressed
     bool cancelled = false;
 };
-
-struct DecryptOutcome {
-    std::string output; // the restored file (empty when cancelled)
-    std::string storedName;
-    bool compressed = false;
-    bool cancelled = false;
-};
+using EncryptOutcome = FileOutcome;
+using DecryptOutcome = FileOutcome;
 
 // Encrypts `source` into source + ".zrk" (or "(n)" + name + ".zrk") in the same folder.
 EncryptOutcome EncryptOneFile(const std::string& source, std::string_view password, const StreamContext& context);
@@ -30,7 +28,8 @@ EncryptOutcome EncryptOneFile(const std::string& source, std::string_view passwo
 // When the final rename fails the error names the file left behind, which is then kept.
 DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view password, const StreamContext& context);
 
-// Deletes the source of a finished job. Throws "Cannot delete file "PATH". REASON".
-void RemoveSourceFile(const std::string& path);
+// Deletes the source of a finished job, whose output is complete and on the disk. Throws
+// "Cannot delete file "PATH". REASON".
+void RemoveSource(const std::string& source, const FileOutcome& outcome);
 
 } // namespace zarkent

@@ -34,7 +34,8 @@ std::string RenameToUnique(const std::string& from, std::string_view folder, std
         case RenameResult::TargetExists:
             continue;
         case RenameResult::Failed:
-            throw ZarkentError("Cannot rename \"" + from + "\" to \"" + target + "\". " + reason);
+            throw ZarkentError("Cannot rename \"" + from + "\" to \"" + target + "\". " + reason,
+                               ErrorKind::FileSystem);
         }
     }
 }

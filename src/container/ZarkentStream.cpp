@@ -47,8 +47,6 @@ TZarkentStreamSifreleyici::~TZarkentStreamSifreleyici() = default;
 
 void TZarkentStreamSifreleyici::Setup(std::string_view password, std::uint8_t mode, bool verify) {
     FCompressionFlag = 0;
-    FLevel = 2;
-    FMaxWordIndex = 16384;
     FMode = mode;
     FCancelled = false;
     FCipher = std::make_unique<TZarkenter>(password);
@@ -127,7 +125,7 @@ File TZarkentStreamSifreleyici::CreateTempFile() {
             return file;
         }
     }
-    throw ZarkentError("Cannot create file \"" + name + "\". " + SystemErrorText(EEXIST));
+    throw ZarkentError("Cannot create file \"" + name + "\". " + SystemErrorText(EEXIST), ErrorKind::FileSystem);
 }
 
 // The chunk loop. Data is read and written in blocks of several chunks, and a second thread writes
@@ -162,7 +160,7 @@ void TZarkentStreamSifreleyici::CipherLoop(File& input, File& output) {
     writer.Finish();
 }
 
-bool TZarkentStreamSifreleyici::EncryptFile() {
+void TZarkentStreamSifreleyici::EncryptFile() {
     const std::int64_t size = FPlainStream.Size();
     if (context_.progress) context_.progress->SetMaximum(100);
     progressStep_ = static_cast<double>(size) / 100.0;
@@ -210,10 +208,9 @@ bool TZarkentStreamSifreleyici::EncryptFile() {
     FEncryptedStream.Close();
     FPlainStream.Close();
     if (!FTempName.empty()) RemoveFile(FTempName);
-    return true;
 }
 
-bool TZarkentStreamSifreleyici::DecryptFile() {
+void TZarkentStreamSifreleyici::DecryptFile() {
     const std::int64_t size = FEncryptedStream.Size();
     if (context_.progress) context_.progress->SetMaximum(100);
     progressStep_ = static_cast<double>(size) / 100.0;
@@ -223,12 +220,13 @@ bool TZarkentStreamSifreleyici::DecryptFile() {
         if (!CheckBlockMatches()) {
             FEncryptedStream.Close();
             FPlainStream.Close();
-            throw ZarkentError(WrongPasswordMarker);
+            throw ZarkentError(WrongPasswordMarker, ErrorKind::WrongPassword);
         }
     }
 
     std::uint8_t header[1 + NameSlots * 4 + 1];
-    if (FEncryptedStream.Read(header, sizeof header) != sizeof header) throw ZarkentError("Stream read error");
+    if (FEncryptedStream.Read(header, sizeof header) != sizeof header)
+        throw ZarkentError("Stream read error", ErrorKind::DamagedFile);
     FStoredName.clear();
     for (std::size_t slot = 0; slot < NameSlots; ++slot) {
         const std::uint32_t stored = LoadLE32(header + 1 + 4 * slot);
@@ -252,7 +250,6 @@ bool TZarkentStreamSifreleyici::DecryptFile() {
     }
     FEncryptedStream.Close();
     FPlainStream.Close();
-    return true;
 }
 
 } // namespace zarkent

@@ -72,16 +72,14 @@ private:
     void Work();
     void BuildCheckBlock();
     bool CheckBlockMatches();
-    bool EncryptFile();
-    bool DecryptFile();
+    void EncryptFile();
+    void DecryptFile();
     File CreateTempFile();
     void CipherLoop(File& input, File& output);
     void Advance(std::size_t count);
     void SetStatus(const std::string& text);
     bool CancelRequested() const;
 
-    std::uint8_t FLevel = 2;
-    std::int32_t FMaxWordIndex = 16384;
     std::unique_ptr<TZarkenter> FCipher;
     static constexpr std::size_t BufferSize = 65540;
     std::unique_ptr<std::uint8_t[]> FInBuffer;

@@ -10,8 +10,13 @@ namespace zarkent {
 namespace {
 constexpr std::size_t BlockSize = 65536;
 
+// Broken compressed data means a damaged .zrk file; the other codes are failures of zlib itself.
+ErrorKind KindOfCode(int code) {
+    return code == Z_DATA_ERROR ? ErrorKind::DamagedFile : ErrorKind::General;
+}
+
 int Check(int code) {
-    if (code < 0 && code != Z_BUF_ERROR) throw ZarkentError(ZlibErrorText(code));
+    if (code < 0 && code != Z_BUF_ERROR) throw ZarkentError(ZlibErrorText(code), KindOfCode(code));
     return code;
 }
 } // namespace
@@ -99,7 +104,7 @@ std::uint64_t InflateFile(File& input, File& output) {
     while (code != Z_STREAM_END) {
         if (s.avail_in == 0 && needInput) {
             const std::size_t n = input.Read(in.data(), in.size());
-            if (n == 0) throw ZarkentError(ZlibErrorText(Z_DATA_ERROR)); // stream cut short
+            if (n == 0) throw ZarkentError(ZlibErrorText(Z_DATA_ERROR), ErrorKind::DamagedFile); // stream cut short
             s.next_in = in.data();
             s.avail_in = static_cast<uInt>(n);
         }
@@ -116,7 +121,8 @@ std::uint64_t InflateFile(File& input, File& output) {
     }
     // Nothing may follow the stream.
     unsigned char probe;
-    if (s.avail_in != 0 || input.Read(&probe, 1) != 0) throw ZarkentError(ZlibErrorText(Z_DATA_ERROR));
+    if (s.avail_in != 0 || input.Read(&probe, 1) != 0)
+        throw ZarkentError(ZlibErrorText(Z_DATA_ERROR), ErrorKind::DamagedFile);
     return total;
 }
 

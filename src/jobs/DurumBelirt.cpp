@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "state/SharedState.h"
 #include "jobs/UiChannel.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
+#include "state/SharedState.h"
 
 namespace zarkent {
 

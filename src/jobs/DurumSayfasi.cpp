@@ -6,10 +6,10 @@
 #include <QPushButton>
 
 #include "dialogs/Dialogs_mod.h"
-#include "state/SharedState.h"
 #include "jobs/UiChannel.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
+#include "state/SharedState.h"
 
 namespace zarkent {
 

@@ -1,10 +1,10 @@
 #include "jobs/JobThread.h"
 
 #include "dialogs/Dialogs_mod.h"
-#include "state/SharedState.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
 #include "platform/ThreadPriority.h"
+#include "state/SharedState.h"
 
 #include <QApplication>
 #include <QMetaObject>

@@ -7,9 +7,9 @@
 #include <QPushButton>
 
 #include "dialogs/Dialogs_mod.h"
-#include "state/SharedState.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
+#include "state/SharedState.h"
 
 namespace zarkent {
 

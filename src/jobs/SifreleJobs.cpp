@@ -4,10 +4,11 @@
 #include <mutex>
 
 #include "base/Error.h"
+#include "base/Secure.h"
 #include "container/FileJob.h"
-#include "state/SharedState.h"
 #include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
+#include "state/SharedState.h"
 
 namespace zarkent {
 
@@ -66,42 +67,36 @@ QString SuccessText(int row, std::chrono::steady_clock::duration elapsed) {
 
 namespace {
 
-// The end of a job whose file work returned: a cancel confirmed meanwhile still discards the result
-// (`discard` removes what the work produced); otherwise the source goes and success is reported.
-// Returns the failure message when the source could not be removed.
-enum class Ending { Completed, Cancelled, SourceKept };
-
-struct FinishRequest {
-    const JobWindows& windows;
-    bool cancelled;
-    const std::function<void()>& discard;
-    const std::string& source;
-    std::string* failure;
-};
-
-Ending Finish(const FinishRequest& r) {
-    SharedState& state = State();
-    if (r.cancelled || state.CancelRequested) {
-        if (!r.cancelled) r.discard(); // the cancel came after the last chunk
-        return Ending::Cancelled;
-    }
-    r.windows.ResetAndCloseProgress();
-    try {
-        RemoveSourceFile(r.source);
-    } catch (const std::exception& e) {
-        *r.failure = e.what();
-        return Ending::SourceKept;
-    }
-    return Ending::Completed;
-}
-
 void ReportCancelled(const JobWindows& windows) {
     windows.StopResultTimer();
     windows.Report(ResultOutcome::Cancelled, Row(41));
     State().CancelRequested = false;
 }
 
+QString EncryptionFailureText(const std::exception& e) {
+    return Row(105) + "\r\n" + Quoted(e);
+}
+
+QString DecryptionFailureText(const std::exception& e) {
+    return IsWrongPassword(e) ? Row(99) : QString::fromLocal8Bit(e.what());
+}
+
 } // namespace
+
+// What tells the two jobs apart; everything else they do alike.
+struct SingleFileJob::Direction {
+    FileOutcome (*work)(const std::string& source, std::string_view password, const StreamContext& context);
+    int successRow;
+    std::atomic<bool> SharedState::*failedFlag;
+    bool alwaysReportFailure;  // a failed decryption is reported also inside a batch
+    bool cancelClearsJobFlags; // a cancelled decryption clears JobsActive and CloseWhenJobsFinish itself
+    QString (*failureText)(const std::exception& e);
+};
+
+const SingleFileJob::Direction SingleFileJob::Encryption{EncryptOneFile, 104,   &SharedState::EncryptFailed,
+                                                         false,          false, EncryptionFailureText};
+const SingleFileJob::Direction SingleFileJob::Decryption{DecryptOneFile, 97,   &SharedState::DecryptFailed,
+                                                         true,           true, DecryptionFailureText};
 
 SingleFileJob::SingleFileJob(StartKey key, const QString& fileName, const QString& password, bool showResult,
                              bool showProgress)
@@ -114,94 +109,74 @@ SingleFileJob::SingleFileJob(StartKey key, const QString& fileName, const QStrin
     if (FShowProgress) windows_.ShowProgress();
 }
 
-void SingleFileJob::ReportSuccess(int row) {
-    FEndTime = std::chrono::steady_clock::now();
-    FElapsed = FEndTime - FStartTime;
-    State().JobsActive = false;
-    if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(row, FElapsed));
+SingleFileJob::~SingleFileJob() {
+    SecureClear(FPassword);
 }
 
-void SingleFileJob::ReportFailure(std::atomic<bool>& failedFlag, bool show, const QString& message) {
+void SingleFileJob::Run(const Direction& direction) {
     SharedState& state = State();
-    failedFlag = true;
-    state.JobsActive = false;
-    state.CloseWhenJobsFinish = false; // an error is always seen: the program stays
-    windows_.ResetAndCloseProgress();
-    if (show) {
-        windows_.StopResultTimer();
-        windows_.Report(ResultOutcome::Error, message);
+    std::atomic<bool>& failed = state.*direction.failedFlag;
+    failed = false;
+    FStartTime = std::chrono::steady_clock::now();
+    auto fail = [&](const QString& message) {
+        failed = true;
+        state.JobsActive = false;
+        state.CloseWhenJobsFinish = false; // an error is always seen: the program stays
+        windows_.ResetAndCloseProgress();
+        if (FShowResult || direction.alwaysReportFailure) {
+            windows_.StopResultTimer();
+            windows_.Report(ResultOutcome::Error, message);
+        }
+    };
+
+    ProgressPageSink progress = windows_.Progress();
+    FileOutcome outcome;
+    try {
+        outcome = direction.work(FFileName, FPassword, MakeContext(&progress));
+    } catch (const std::exception& e) {
+        // The partial outputs are already gone; the source stays.
+        SecureClear(FPassword);
+        fail(direction.failureText(e));
+        return;
     }
+    SecureClear(FPassword);
+
+    // A cancel confirmed after the last chunk still discards the finished output.
+    if (outcome.cancelled || state.CancelRequested) {
+        if (!outcome.cancelled) RemoveFile(outcome.output);
+        if (direction.cancelClearsJobFlags) {
+            state.JobsActive = false;
+            state.CloseWhenJobsFinish = false;
+        }
+        ReportCancelled(windows_); // shown whatever FShowResult says
+        return;
+    }
+    windows_.ResetAndCloseProgress();
+    try {
+        RemoveSource(FFileName, outcome);
+    } catch (const std::exception& e) {
+        // The output is complete, but the source is still there: say both.
+        fail(SuccessText(direction.successRow, std::chrono::steady_clock::now() - FStartTime) + "\r\n" + Quoted(e));
+        return;
+    }
+    FEndTime = std::chrono::steady_clock::now();
+    FElapsed = FEndTime - FStartTime;
+    state.JobsActive = false;
+    if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(direction.successRow, FElapsed));
 }
 
 TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress)
     : SingleFileJob(key, fileName, password, showResult, showProgress) {}
 
 void TSifrele::Execute() {
-    SharedState& state = State();
-    state.EncryptFailed = false;
-    FStartTime = std::chrono::steady_clock::now();
-    ProgressPageSink progress = windows_.Progress();
-    auto fail = [&](const QString& message) { ReportFailure(state.EncryptFailed, FShowResult, message); };
-    EncryptOutcome outcome;
-    try {
-        outcome = EncryptOneFile(FFileName, FPassword, MakeContext(&progress));
-    } catch (const std::exception& e) {
-        // The partial .zrk file is already gone; the source stays.
-        fail(Row(105) + "\r\n" + Quoted(e));
-        return;
-    }
-    std::string failure;
-    const std::function<void()> discard = [&] { RemoveFile(outcome.output); };
-    switch (Finish({windows_, outcome.cancelled, discard, FFileName, &failure})) {
-    case Ending::Cancelled:
-        ReportCancelled(windows_);
-        return; // shown whatever FShowResult says
-    case Ending::SourceKept:
-        // The .zrk file is complete, but the plain file is still there: say both.
-        fail(SuccessText(104, std::chrono::steady_clock::now() - FStartTime) + "\r\n\"" +
-             QString::fromLocal8Bit(failure.c_str()) + "\"");
-        return;
-    case Ending::Completed:
-        break;
-    }
-    ReportSuccess(104);
+    Run(Encryption);
 }
 
 TSifreCoz::TSifreCoz(StartKey key, const QString& fileName, const QString& password, bool showProgress, bool showResult)
     : SingleFileJob(key, fileName, password, showResult, showProgress) {}
 
 void TSifreCoz::Execute() {
-    SharedState& state = State();
-    state.DecryptFailed = false;
-    FStartTime = std::chrono::steady_clock::now();
-    ProgressPageSink progress = windows_.Progress();
-    // Always reported: a failed decryption is never silent, also inside a batch.
-    auto fail = [&](const QString& message) { ReportFailure(state.DecryptFailed, true, message); };
-    DecryptOutcome outcome;
-    try {
-        outcome = DecryptOneFile(FFileName, FPassword, MakeContext(&progress));
-        FOutputName = outcome.output;
-    } catch (const std::exception& e) {
-        // The intermediate file is already gone and the .zrk file stays.
-        fail(IsWrongPassword(e) ? Row(99) : QString::fromLocal8Bit(e.what()));
-        return;
-    }
-    std::string failure;
-    const std::function<void()> discard = [&] { RemoveFile(outcome.output); }; // the .zrk file is still there
-    switch (Finish({windows_, outcome.cancelled, discard, FFileName, &failure})) {
-    case Ending::Cancelled:
-        state.JobsActive = false;
-        state.CloseWhenJobsFinish = false;
-        ReportCancelled(windows_);
-        return;
-    case Ending::SourceKept:
-        fail(SuccessText(97, std::chrono::steady_clock::now() - FStartTime) + "\r\n\"" +
-             QString::fromLocal8Bit(failure.c_str()) + "\"");
-        return;
-    case Ending::Completed:
-        break;
-    }
-    ReportSuccess(97);
+    Run(Decryption);
 }
 
 } // namespace zarkent

@@ -31,12 +31,15 @@ class SingleFileJob : public jobs::JobThread {
     Q_OBJECT
 
 protected:
+    struct Direction;
+    static const Direction Encryption;
+    static const Direction Decryption;
+
     // Stores the arguments, sets JobsActive and shows the progress page when asked.
     SingleFileJob(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress);
-    // The end of a successful run: times, JobsActive cleared, success reported with `row` when asked.
-    void ReportSuccess(int row);
-    // A failed run: sets `failedFlag`, clears the job flags, closes the page and reports when `show`.
-    void ReportFailure(std::atomic<bool>& failedFlag, bool show, const QString& message);
+    ~SingleFileJob() override;
+    // The whole run: the file work, then the cancel, error or successful end with its reports.
+    void Run(const Direction& direction);
 
     std::chrono::steady_clock::time_point FStartTime;
     std::chrono::steady_clock::time_point FEndTime;
@@ -67,9 +70,6 @@ public:
 
 protected:
     void Execute() override;
-
-private:
-    std::string FOutputName;
 };
 
 } // namespace zarkent

@@ -36,7 +36,7 @@ File::~File() {
 }
 
 void File::Fail(const char* what, int error) const {
-    throw ZarkentError(std::string(what) + " \"" + path_ + "\". " + SystemErrorText(error));
+    throw ZarkentError(std::string(what) + " \"" + path_ + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
 }
 
 File File::OpenRead(const std::string& path) {
@@ -44,11 +44,12 @@ File File::OpenRead(const std::string& path) {
     do
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0) throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(errno));
+    if (fd < 0)
+        throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
         ::close(fd);
-        throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(EISDIR));
+        throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(EISDIR), ErrorKind::FileSystem);
     }
     return File(fd, path);
 }
@@ -61,14 +62,15 @@ File File::TryCreateNew(const std::string& path, Access access) {
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         if (errno == EEXIST) return File();
-        throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(errno));
+        throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);
     }
     return File(fd, path);
 }
 
 File File::CreateNew(const std::string& path, Access access) {
     File file = TryCreateNew(path, access);
-    if (!file.IsOpen()) throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(EEXIST));
+    if (!file.IsOpen())
+        throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(EEXIST), ErrorKind::FileSystem);
     return file;
 }
 
@@ -156,13 +158,14 @@ void SyncParentDirectory(const std::string& path) {
     std::string folder = DirectoryPart(path);
     if (folder.empty()) folder = ".";
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throw ZarkentError("Cannot open folder \"" + folder + "\". " + SystemErrorText(errno));
+    if (fd < 0)
+        throw ZarkentError("Cannot open folder \"" + folder + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);
     const int result = ::fsync(fd);
     const int error = errno;
     ::close(fd);
     // Some file systems cannot sync folders; that is not a failure of ours.
     if (result != 0 && error != EINVAL && error != ENOTSUP)
-        throw ZarkentError("Cannot write folder \"" + folder + "\". " + SystemErrorText(error));
+        throw ZarkentError("Cannot write folder \"" + folder + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
 }
 
 } // namespace zarkent

@@ -19,8 +19,12 @@ std::size_t NameStart(std::string_view path) {
 }
 } // namespace
 
-std::string DirectoryPart(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
+std::string DirectoryPart(std::string_view path) {
+    return std::string(path.substr(0, NameStart(path)));
+}
 
-std::string NamePart(std::string_view path) { return std::string(path.substr(NameStart(path))); }
+std::string NamePart(std::string_view path) {
+    return std::string(path.substr(NameStart(path)));
+}
 
 } // namespace zarkent

@@ -2,9 +2,9 @@
 
 #include "base/Error.h"
 #include "cipher/ZarkentLib.h"
-#include "state/SharedState.h"
 #include "lang/Language.h"
 #include "platform/SettingsStore.h"
+#include "state/SharedState.h"
 
 namespace zarkent {
 

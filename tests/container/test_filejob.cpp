@@ -80,7 +80,7 @@ TEST(FileJob, EncryptPicksAFreeNameAndKeepsEverythingElse) {
     EXPECT_EQ(outcome.output, dir / "(2)a.txt.zrk");
     EXPECT_EQ(ReadBytes(dir / "a.txt.zrk"), std::vector<std::uint8_t>{1});
     EXPECT_EQ(ReadBytes(dir / "(0)a.txt.zrk"), std::vector<std::uint8_t>{2});
-    RemoveSourceFile(dir / "a.txt");
+    RemoveSource(dir / "a.txt", outcome);
     EXPECT_EQ(dir.Entries(), (Names{"(0)a.txt.zrk", "(1)a.txt.zrk", "(2)a.txt.zrk", "a.txt.zrk"}));
 
     // The restored file lands beside the .zrk file under the next free form of its stored name.

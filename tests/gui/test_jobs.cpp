@@ -14,9 +14,9 @@
 #include "TempDir.h"
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
-#include "state/SharedState.h"
 #include "jobs/SifreleJobs.h"
 #include "lang/Language.h"
+#include "state/SharedState.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

@@ -1,8 +1,8 @@
 #include "DialogScript.h"
 #include "jobs/JobThread.h"
-#include "state/SharedState.h"
 #include "lang/Language.h"
 #include "platform/ThreadPriority.h"
+#include "state/SharedState.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -15,13 +15,13 @@
 #include "DialogScript.h"
 #include "TempDir.h"
 #include "app/AnaSayfa.h"
-#include "state/Settings.h"
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
-#include "state/SharedState.h"
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
 #include "platform/SettingsStore.h"
+#include "state/Settings.h"
+#include "state/SharedState.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

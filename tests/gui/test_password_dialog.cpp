@@ -1,7 +1,7 @@
 #include "DialogScript.h"
-#include "state/SharedState.h"
 #include "jobs/SifreEkrani.h"
 #include "lang/Language.h"
+#include "state/SharedState.h"
 
 #include <QAction>
 #include <QLabel>

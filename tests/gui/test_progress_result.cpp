@@ -2,9 +2,9 @@
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
 #include "jobs/JobWindows.h"
-#include "state/SharedState.h"
 #include "jobs/UiChannel.h"
 #include "lang/Language.h"
+#include "state/SharedState.h"
 
 #include <QLabel>
 #include <QProgressBar>

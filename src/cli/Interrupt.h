@@ -1,0 +1,13 @@
+#pragma once
+
+#include <atomic>
+
+namespace zarkent::cli {
+
+// SIGINT and SIGTERM: the first one asks the running file to stop at its next chunk (its partial
+// output is then removed); a second one ends the program at once.
+void InstallInterruptHandlers();
+// Set by the first signal.
+const std::atomic<bool>& InterruptRequested();
+
+} // namespace zarkent::cli
