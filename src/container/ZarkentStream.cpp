@@ -160,6 +160,20 @@ void TZarkentStreamSifreleyici::CipherLoop(File& input, File& output) {
     writer.Finish();
 }
 
+void EncipherName(TZarkenter& cipher, std::string_view name, std::uint8_t* slots) {
+    if (name.empty() || name.size() > MaxStoredNameLength)
+        throw ZarkentError("The file name \"" + std::string(name) +
+                           "\" cannot be stored: it must have 1 to 512 characters");
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto word = static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(name[i])));
+        // A zero slot ends the name for the reader, so such a file could never be read back.
+        if (word == 0)
+            throw ZarkentError("The file name \"" + std::string(name) +
+                               "\" cannot be stored with this password; rename the file or choose another password");
+        StoreLE32(slots + 4 * i, word);
+    }
+}
+
 void TZarkentStreamSifreleyici::EncryptFile() {
     const std::int64_t size = FPlainStream.Size();
     if (context_.progress) context_.progress->SetMaximum(100);
@@ -167,18 +181,8 @@ void TZarkentStreamSifreleyici::EncryptFile() {
 
     if (FVerify) FEncryptedStream.Write(FCheckExpected.data(), FCheckExpected.size());
 
-    const std::string name = NamePart(FPlainName);
-    if (name.empty() || name.size() > MaxStoredNameLength)
-        throw ZarkentError("The file name \"" + name + "\" cannot be stored: it must have 1 to 512 characters");
     std::uint8_t header[1 + NameSlots * 4 + 1] = {};
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto word = static_cast<std::uint32_t>(FCipher->EncipherValue(static_cast<std::uint8_t>(name[i])));
-        // A zero slot ends the name for the reader, so such a file could never be read back.
-        if (word == 0)
-            throw ZarkentError("The file name \"" + name +
-                               "\" cannot be stored with this password; rename the file or choose another password");
-        StoreLE32(header + 1 + 4 * i, word);
-    }
+    EncipherName(*FCipher, NamePart(FPlainName), header + 1);
     FCompressionFlag = context_.compressOption && context_.compressOption->load() ? 0xFF : 0x00;
     header[0] = FCompressionFlag;
     header[sizeof header - 1] = FCompressionFlag;

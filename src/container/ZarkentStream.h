@@ -43,6 +43,11 @@ inline constexpr std::size_t NameSlots = 512;
 inline constexpr std::size_t HeaderSize = CheckLength * 4 + 1 + NameSlots * 4 + 1; // 2198
 inline constexpr std::string_view TempInfix = "_____.tmp.tzl.";
 
+// Writes the enciphered bytes of `name` into the first name.size() slots (little-endian words) at
+// `slots`, one keystream step each. Throws when the name cannot be stored: empty, longer than 512
+// bytes, or a character that enciphers to 0 (the reader would take it for the end of the name).
+void EncipherName(TZarkenter& cipher, std::string_view name, std::uint8_t* slots);
+
 // One complete file operation, done inside the constructor: encrypts a plain file into the .zrk
 // layout or decrypts a .zrk file into its plain contents (the intermediate file), with optional zlib
 // compression through a temporary file beside the plain-side file.

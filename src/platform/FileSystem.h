@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zarkent {
@@ -29,6 +30,8 @@ public:
     static File OpenRead(const std::string& path);
     // Creates a new file; never replaces or follows an existing name. Throws "Cannot create file "PATH". REASON".
     static File CreateNew(const std::string& path, Access access);
+    // Takes over an open descriptor (a pipe, standard input); `name` is what messages call it.
+    static File Adopt(int fd, std::string name) { return File(fd, std::move(name)); }
     // As CreateNew, but returns a closed File when the name is taken (by a file, folder or link).
     static File TryCreateNew(const std::string& path, Access access);
 
@@ -66,5 +69,13 @@ RenameResult RenameNoReplace(const std::string& from, const std::string& to, std
 void SyncParentDirectory(const std::string& path);
 
 std::string SystemErrorText(int error);
+
+// Seam for tests: each creation, flush, rename and removal is reported to the hook before it
+// happens, with the path it concerns (a rename: its target). A hook that returns an error number
+// makes the operation fail with that error. The hook runs on the thread doing the operation.
+enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove };
+using FileEventHook = std::function<int(FileEvent event, const std::string& path)>;
+// An empty hook removes it.
+void SetFileEventHook(FileEventHook hook);
 
 } // namespace zarkent

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -18,6 +20,26 @@ std::string SystemErrorText(int error) {
     // GNU strerror_r returns the text; it may or may not use the buffer.
     const char* text = strerror_r(error, buffer, sizeof buffer);
     return text;
+}
+
+namespace {
+std::mutex hookMutex;
+std::shared_ptr<const FileEventHook> currentHook;
+
+// 0, or the error the test hook asks for.
+int Announce(FileEvent event, const std::string& path) {
+    std::shared_ptr<const FileEventHook> hook;
+    {
+        std::lock_guard lock(hookMutex);
+        hook = currentHook;
+    }
+    return hook ? (*hook)(event, path) : 0;
+}
+} // namespace
+
+void SetFileEventHook(FileEventHook hook) {
+    std::lock_guard lock(hookMutex);
+    currentHook = hook ? std::make_shared<const FileEventHook>(std::move(hook)) : nullptr;
 }
 
 File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
@@ -56,6 +78,8 @@ File File::OpenRead(const std::string& path) {
 
 File File::TryCreateNew(const std::string& path, Access access) {
     const mode_t mode = access == Access::OwnerOnly ? 0600 : 0666;
+    if (const int error = Announce(FileEvent::Create, path))
+        throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
     int fd;
     do
         fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
@@ -114,6 +138,7 @@ void File::Rewind() {
 }
 
 void File::Sync() {
+    if (const int error = Announce(FileEvent::SyncFile, path_)) Fail("Cannot write file", error);
     if (::fsync(fd_) != 0) Fail("Cannot write file", errno);
 }
 
@@ -135,10 +160,18 @@ bool IsDirectory(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) {
+    if (const int error = Announce(FileEvent::Remove, path)) {
+        errno = error;
+        return false;
+    }
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 RenameResult RenameNoReplace(const std::string& from, const std::string& to, std::string* reason) {
+    if (const int error = Announce(FileEvent::Rename, to)) {
+        if (reason) *reason = SystemErrorText(error);
+        return RenameResult::Failed;
+    }
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return RenameResult::Done;
     int error = errno;
     if (error == EINVAL || error == ENOSYS) {
@@ -157,6 +190,8 @@ RenameResult RenameNoReplace(const std::string& from, const std::string& to, std
 void SyncParentDirectory(const std::string& path) {
     std::string folder = DirectoryPart(path);
     if (folder.empty()) folder = ".";
+    if (const int error = Announce(FileEvent::SyncFolder, folder))
+        throw ZarkentError("Cannot write folder \"" + folder + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         throw ZarkentError("Cannot open folder \"" + folder + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);

@@ -225,5 +225,41 @@ TEST(Keystream, BulkEqualsStepwise) {
         }
 }
 
+// The bulk path where a keystream value lands exactly on the modulus (0x7FFFFFFF, which becomes 0)
+// and right beside it: placed through the positions, for every lane of a block.
+TEST(Keystream, BulkEqualsStepwiseAtTheModulus) {
+    const std::string password = "bulk test";
+    const std::int64_t seed = TZarkenter(password).Seed();
+    ASSERT_LE(seed, 0xFFFFFFFFll); // the 32-bit path
+    int placed = 0;
+    for (int lane = 0; lane < 32; ++lane)
+        for (std::uint32_t aim : {0x7FFFFFFDu, 0x7FFFFFFEu, 0x7FFFFFFFu}) {
+            // Find a block start (a multiple of 32 in the mix table) whose lane `lane` meets `aim`.
+            for (int mixBase = 0; mixBase + 32 <= static_cast<int>(MixTableSize); mixBase += 32) {
+                const std::int64_t counterBase = static_cast<std::int64_t>(aim ^ static_cast<std::uint32_t>(seed)) -
+                                                 MixTable[mixBase + lane] - mixBase - 3 * lane;
+                if (counterBase < 1 || counterBase > 0x7FFFFFFF - 1 - 64) continue;
+                TZarkenter bulk(password), step(password);
+                for (TZarkenter* c : {&bulk, &step}) {
+                    Access::TableIndex(*c) = 31;
+                    Access::MixIndex(*c) = mixBase == 0 ? static_cast<std::int32_t>(MixTableSize) - 1 : mixBase - 1;
+                    Access::Counter(*c) = counterBase - 1;
+                }
+                std::vector<std::uint8_t> data(256, 0x5A), expected = data;
+                bulk.ApplyKeystream(data.data(), data.size());
+                for (std::size_t off = 0; off < expected.size(); off += 4) {
+                    const auto key = static_cast<std::uint32_t>(step.Transform(0));
+                    for (std::size_t b = 0; b < 4; ++b)
+                        expected[off + b] ^= static_cast<std::uint8_t>(key >> (8 * b));
+                }
+                EXPECT_EQ(data, expected) << "lane " << lane << " aim " << aim;
+                EXPECT_EQ(bulk.Transform(0), step.Transform(0)) << "lane " << lane << " aim " << aim;
+                ++placed;
+                break;
+            }
+        }
+    EXPECT_EQ(placed, 96);
+}
+
 } // namespace
 } // namespace zarkent

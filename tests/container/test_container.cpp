@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "TempDir.h"
+#include "cipher/Bytes.h"
 #include "cipher/ZarkentLib.h"
 #include "container/ZarkentStream.h"
 
@@ -351,6 +352,95 @@ TEST(Container, LongNamesRoundTrip) {
     TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "n.zrk", dir / name, true, flags.Context());
     TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "n.zrk", dir / "n.coz", true, flags.Context());
     EXPECT_EQ(d.FStoredName, name);
+}
+
+} // namespace
+} // namespace zarkent
+
+namespace zarkent {
+
+struct TZarkenterTestAccess {
+    static std::int64_t& Counter(TZarkenter& c) { return c.FCounter; }
+    static std::int64_t& TableIndex(TZarkenter& c) { return c.FTableIndex; }
+    static std::int32_t& MixIndex(TZarkenter& c) { return c.FMixIndex; }
+};
+
+namespace {
+
+// Two different flag copies: the second one decides.
+TEST(Container, TheSecondFlagCopyDecides) {
+    TempDir dir;
+    const auto data = PatternBytes(70000, 9);
+    for (bool compress : {false, true}) {
+        const std::string plain = dir / "f.bin", zrk = dir / "f.bin.zrk", coz = dir / "f.coz";
+        WriteBytes(plain, data);
+        Flags flags;
+        flags.compress = compress;
+        { TZarkentStreamSifreleyici e("pw", ModeEncrypt, zrk, plain, true, flags.Context()); }
+        auto bytes = ReadBytes(zrk);
+        bytes[CheckLength * 4] = compress ? 0x00 : 0xFF; // the first copy says the opposite
+        WriteBytes(zrk, bytes);
+        TZarkentStreamSifreleyici d("pw", ModeDecrypt, zrk, coz, true, flags.Context());
+        EXPECT_EQ(d.FCompressionFlag, compress ? 0xFF : 0x00);
+        EXPECT_EQ(ReadBytes(compress ? d.FTempName : coz), data) << compress;
+        if (compress) fs::remove(d.FTempName);
+        fs::remove(zrk);
+        fs::remove(coz);
+    }
+}
+
+// Every word of the check block takes part in the password check, the last one too.
+TEST(Container, EveryCheckWordIsCompared) {
+    TempDir dir;
+    WriteBytes(dir / "f.bin", PatternBytes(100));
+    { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "f.zrk", dir / "f.bin", true); }
+    const auto good = ReadBytes(dir / "f.zrk");
+    for (std::size_t byte : {std::size_t{0}, std::size_t{73}, CheckLength * 4 - 4, CheckLength * 4 - 1}) {
+        auto bad = good;
+        bad[byte] ^= 0x01;
+        WriteBytes(dir / "f.zrk", bad);
+        EXPECT_EQ(ErrorOf([&] { TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "f.zrk", dir / "o", true); }),
+                  WrongPasswordMarker)
+            << "byte " << byte;
+        fs::remove(dir / "o");
+    }
+}
+
+// A name character whose slot would encipher to 0 cannot be stored: the reader would stop there.
+TEST(Container, NameSlotThatEnciphersToZeroIsRefused) {
+    using Access = TZarkenterTestAccess;
+    const std::uint8_t ch = 'A';
+    // Puts the cipher where its next keystream word has `ch` in its low 32 bits.
+    auto place = [&](TZarkenter& c) {
+        for (int t = 0; t < 32; ++t) {
+            const auto target = ch ^ static_cast<std::uint32_t>(c.TableEntry(t)); // the value FLastValue must take
+            if (target == 0 || target >= 0x7FFFFFFFu) continue;
+            // The last value is (v xor seed) + 1, less 0x7FFFFFFF when it reaches that: two ways to hit it.
+            for (std::int64_t before : {std::int64_t{target} - 1, std::int64_t{target} - 1 + 0x7FFFFFFF})
+                for (int m = 0; m < static_cast<int>(MixTableSize); ++m) {
+                    const std::int64_t counter = (before ^ c.Seed()) - MixTable[m] - m - t;
+                    if (counter < 1 || counter >= 0x7FFFFFFF) continue;
+                    Access::Counter(c) = counter - 1;
+                    Access::MixIndex(c) = m == 0 ? static_cast<std::int32_t>(MixTableSize) - 1 : m - 1;
+                    Access::TableIndex(c) = t == 0 ? 31 : t - 1;
+                    return true;
+                }
+        }
+        return false;
+    };
+    TZarkenter probe("abc");
+    ASSERT_TRUE(place(probe));
+    ASSERT_EQ(static_cast<std::uint32_t>(probe.EncipherValue(ch)), 0u);
+
+    std::uint8_t slots[NameSlots * 4] = {};
+    TZarkenter refused("abc");
+    ASSERT_TRUE(place(refused));
+    EXPECT_EQ(ErrorOf([&] { EncipherName(refused, "A", slots); }),
+              "The file name \"A\" cannot be stored with this password; rename the file or choose another password");
+    TZarkenter accepted("abc");
+    ASSERT_TRUE(place(accepted));
+    EncipherName(accepted, "B", slots);
+    EXPECT_EQ(LoadLE32(slots), static_cast<std::uint32_t>('A' ^ 'B'));
 }
 
 } // namespace

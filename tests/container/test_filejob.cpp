@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #include "TempDir.h"
 #include "cipher/ZarkentLib.h"
@@ -253,6 +255,98 @@ TEST(GoldenFiles, DecryptAndReencryptIdentically) {
         const EncryptOutcome again = EncryptOneFile(restored.output, password, job.context);
         EXPECT_EQ(ReadBytes(again.output), golden) << file;
     }
+}
+
+} // namespace
+} // namespace zarkent
+
+namespace zarkent {
+namespace {
+
+using test::PatternBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+// Records the file events of one test, with paths relative to `dir` ("." for the folder itself);
+// removes the hook at the end.
+struct EventLog {
+    std::vector<std::string> events;
+    explicit EventLog(const TempDir& dir) {
+        SetFileEventHook([this, folder = dir.Path().string() + "/"](FileEvent event, const std::string& path) {
+            static const char* const names[] = {"create", "sync-file", "sync-folder", "rename", "remove"};
+            std::string name = path.rfind(folder, 0) == 0 ? path.substr(folder.size()) : path;
+            events.push_back(std::string(names[static_cast<int>(event)]) + " " + (name.empty() ? "." : name));
+            return 0;
+        });
+    }
+    ~EventLog() { SetFileEventHook({}); }
+};
+
+// The output is on the disk, file and folder entry, before the source goes.
+TEST(FileJob, OutputIsFlushedBeforeTheSourceIsRemoved) {
+    TempDir dir;
+    std::atomic<bool> compress{false}, cancel{false};
+    StreamContext context;
+    context.compressOption = &compress;
+    context.cancelRequested = &cancel;
+    WriteBytes(dir / "a.txt", PatternBytes(1000));
+    {
+        EventLog log(dir);
+        const FileOutcome out = EncryptOneFile(dir / "a.txt", "pw", context);
+        RemoveSource(dir / "a.txt", out);
+        EXPECT_EQ(log.events, (Names{"create a.txt.zrk", "sync-file a.txt.zrk", "sync-folder .", "remove a.txt"}));
+    }
+    {
+        EventLog log(dir);
+        const FileOutcome back = DecryptOneFile(dir / "a.txt.zrk", "pw", context);
+        RemoveSource(dir / "a.txt.zrk", back);
+        EXPECT_EQ(log.events, (Names{"create a.txt.zrk.coz", "sync-file a.txt.zrk.coz", "rename a.txt", "sync-folder .",
+                                     "remove a.txt.zrk"}));
+    }
+    compress = true;
+    const FileOutcome packed = EncryptOneFile(dir / "a.txt", "pw", context);
+    RemoveSource(dir / "a.txt", packed);
+    {
+        EventLog log(dir);
+        const FileOutcome back = DecryptOneFile(dir / "a.txt.zrk", "pw", context);
+        RemoveSource(dir / "a.txt.zrk", back);
+        ASSERT_EQ(log.events.size(), 7u) << ::testing::PrintToString(log.events);
+        EXPECT_EQ(log.events[0], "create a.txt.zrk.coz");
+        EXPECT_EQ(log.events[1].rfind("create a.txt.zrk.coz_____.tmp.tzl.", 0), 0u);
+        EXPECT_EQ(log.events[2].rfind("sync-file a.txt.zrk.coz_____.tmp.tzl.", 0), 0u);
+        EXPECT_EQ(log.events[3], "remove a.txt.zrk.coz");
+        EXPECT_EQ(log.events[4], "rename a.txt");
+        EXPECT_EQ(log.events[5], "sync-folder .");
+        EXPECT_EQ(log.events[6], "remove a.txt.zrk");
+    }
+    // Without removing the source nothing is flushed.
+    compress = false;
+    context.durable = false;
+    EventLog log(dir);
+    const FileOutcome kept = EncryptOneFile(dir / "a.txt", "pw", context);
+    EXPECT_EQ(log.events, Names{"create a.txt.zrk"});
+}
+
+// A read fills its buffer from a source that delivers in pieces, until the source ends.
+TEST(FileSystem, ReadFillsTheBufferFromAPipe) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const auto data = PatternBytes(3000);
+    std::thread writer([&] {
+        for (std::size_t at = 0; at < data.size(); at += 1000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ASSERT_EQ(::write(fds[1], data.data() + at, 1000), 1000);
+        }
+        ::close(fds[1]);
+    });
+    File pipe = File::Adopt(fds[0], "pipe");
+    std::vector<std::uint8_t> buffer(4000);
+    EXPECT_EQ(pipe.Read(buffer.data(), 2500), 2500u);
+    EXPECT_EQ(pipe.Read(buffer.data() + 2500, 1500), 500u);
+    writer.join();
+    buffer.resize(3000);
+    EXPECT_EQ(buffer, data);
+    EXPECT_EQ(pipe.Read(buffer.data(), 10), 0u);
 }
 
 } // namespace
