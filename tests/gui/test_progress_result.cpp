@@ -272,21 +272,36 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QCOMPARE(ran, 1);
 
-        // The windows detach their channels when destroyed; a job that outlives them posts nowhere.
+        // The windows detach their channels when destroyed: what was queued for them is discarded with
+        // them, and a job that outlives them posts nowhere. Counting calls ride the same channels, in
+        // order with the job's own calls.
         auto page = std::make_unique<TDurumSayfasi>();
         auto result = std::make_unique<TDurumBelirt>();
+        const std::shared_ptr<UiChannel> pageChannel = page->Channel();
+        const std::shared_ptr<UiChannel> resultChannel = result->Channel();
         const JobWindows windows(page.get(), result.get());
+        int delivered = 0;
+        pageChannel->Post([&delivered] { delivered += 1; });
+        resultChannel->Post([&delivered] { delivered += 1; });
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(delivered, 2); // the channels do deliver while their windows live
+
         windows.ShowProgress();
         windows.Report(ResultOutcome::Success, QStringLiteral("queued before"));
+        pageChannel->Post([&delivered] { delivered += 10; });
+        resultChannel->Post([&delivered] { delivered += 10; });
         page.reset();
         result.reset();
-        std::thread job([windows] {
+        std::thread job([windows, pageChannel, resultChannel, &delivered] {
             windows.Progress().SetPosition(3);
             windows.ResetAndCloseProgress();
             windows.Report(ResultOutcome::Error, QStringLiteral("after"));
+            pageChannel->Post([&delivered] { delivered += 100; });
+            resultChannel->Post([&delivered] { delivered += 100; });
         });
         job.join();
         QCoreApplication::sendPostedEvents();
+        QCOMPARE(delivered, 2);
     }
 
     void reportShowsOutcome_data() {
