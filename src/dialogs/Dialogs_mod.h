@@ -50,6 +50,8 @@ QMessageBox::StandardButton EscapeButton(QMessageBox::StandardButtons buttons);
 
 // Open and save filters are written "Description|pattern|Description|pattern", with several patterns of
 // one entry separated by ";". Returns Qt's form: "Description (pattern pattern);;Description (pattern)".
+// "*.*" becomes "*" (every file, with or without a dot in its name), and a description that already ends
+// with its patterns in brackets ("Zarkent Files (*.zrk)") does not get them a second time.
 QString QtFileFilter(const QString& filter);
 
 // --- Test hook -------------------------------------------------------------------------------------
