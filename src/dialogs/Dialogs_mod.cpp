@@ -17,6 +17,12 @@ namespace {
 
 std::atomic<DialogResponder*> g_responder{nullptr};
 
+// The names of protected files are nobody else's business: Qt's own dialog never adds the chosen file
+// to the desktop's recently used list, while a platform dialog (GTK, the desktop portal) may.
+QFileDialog::Options PrivateDialogOptions() {
+    return QFileDialog::DontUseNativeDialog;
+}
+
 bool RunFileDialog(QWidget* parent, FileDialogKind kind, const FileDialogRequest& request, QString& chosen) {
     if (DialogResponder* responder = g_responder.load()) {
         std::optional<QString> answer = responder->FileName(kind, request);
@@ -25,6 +31,7 @@ bool RunFileDialog(QWidget* parent, FileDialogKind kind, const FileDialogRequest
         return true;
     }
     QFileDialog dialog(parent, request.title, request.initialPath, QtFileFilter(request.filter));
+    dialog.setOptions(PrivateDialogOptions());
     if (kind == FileDialogKind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -88,7 +95,8 @@ bool FolderName(QWidget* parent, const QString& title, QString& chosen) {
         chosen = *answer;
         return true;
     }
-    const QString folder = QFileDialog::getExistingDirectory(parent, title, chosen);
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent, title, chosen, QFileDialog::ShowDirsOnly | PrivateDialogOptions());
     if (folder.isEmpty()) return false;
     chosen = folder;
     return true;

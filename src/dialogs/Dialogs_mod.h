@@ -29,7 +29,8 @@ struct FileDialogRequest {
     QString defaultSuffix;
 };
 
-// Open and save dialogs: return true and set `chosen` when the user picked a name.
+// Open and save dialogs: return true and set `chosen` when the user picked a name. These and the folder
+// dialog are Qt's own, never the platform's, which may list the chosen file among the recent files.
 bool OpenFileName(QWidget* parent, const FileDialogRequest& request, QString& chosen);
 bool SaveFileName(QWidget* parent, const FileDialogRequest& request, QString& chosen);
 // The folder dialog: returns true and sets `chosen` when the user picked a folder.

@@ -396,7 +396,9 @@ private slots:
         QVERIFY(folder.isValid());
         QStringList filters;
         QString title;
+        QList<bool> ownDialog; // Qt's dialog, never the platform's (which may record recent files)
         auto save = std::make_unique<ModalDriver<QFileDialog>>([&](QFileDialog& dialog) {
+            ownDialog << dialog.testOption(QFileDialog::DontUseNativeDialog);
             filters = dialog.nameFilters();
             title = dialog.windowTitle();
             dialog.selectFile(folder.filePath("report"));
@@ -413,7 +415,10 @@ private slots:
         QCOMPARE(filters, (QStringList{"Zengin Metin Belgesi (*.rtf)", "Hepsi (*)"}));
         QCOMPARE(chosen, folder.filePath("report.rtf"));
 
-        ModalDriver<QFileDialog> cancel([&](QFileDialog& dialog) { dialog.reject(); });
+        ModalDriver<QFileDialog> cancel([&](QFileDialog& dialog) {
+            ownDialog << dialog.testOption(QFileDialog::DontUseNativeDialog);
+            dialog.reject();
+        });
         chosen = QStringLiteral("unchanged");
         QVERIFY(!OpenFileName(nullptr, {QStringLiteral("Aç"), QString(), folder.path(), QString()}, chosen));
         QVERIFY(cancel.Ran() && !cancel.LeftOpen());
@@ -421,6 +426,7 @@ private slots:
 
         QVERIFY(QDir(folder.path()).mkdir("inner"));
         ModalDriver<QFileDialog> pickFolder([&](QFileDialog& dialog) {
+            ownDialog << dialog.testOption(QFileDialog::DontUseNativeDialog);
             title = dialog.windowTitle();
             dialog.selectFile(folder.filePath("inner"));
             QMetaObject::invokeMethod(&dialog, "accept");
@@ -430,6 +436,7 @@ private slots:
         QVERIFY(pickFolder.Ran() && !pickFolder.LeftOpen());
         QCOMPARE(title, QStringLiteral("Klasör Seçiniz"));
         QCOMPARE(chosen, folder.filePath("inner"));
+        QCOMPARE(ownDialog, (QList<bool>{true, true, true}));
     }
 
     // What the open dialog offers under the main window's two filters: "all files" includes names
