@@ -150,12 +150,13 @@ void TSayfa1::BuildControls() {
     islem->setDefault(true);
     islem->setAutoDefault(true);
 
+    // The main button is the window's default button: Enter on a control that has no use for it (a
+    // field, a check box, a radio button) reaches keyPressEvent and runs it; a push button with the
+    // focus takes Enter for itself, as in a dialog.
+    Gozat->setAutoDefault(true);
     connect(islem, &QPushButton::clicked, this, &TSayfa1::islemClick);
-    // The main button is the window's default button: Enter in a field runs it.
-    for (QLineEdit* edit : {DosyaYolu, pass1, pass2}) {
-        connect(edit, &QLineEdit::returnPressed, islem, &QPushButton::click);
+    for (QLineEdit* edit : {DosyaYolu, pass1, pass2})
         edit->setAcceptDrops(false); // dropped files go to the window, never into a field as text
-    }
     connect(Gozat, &QPushButton::clicked, this, &TSayfa1::GozatClick);
     connect(Sifrele, &QRadioButton::clicked, this, &TSayfa1::SifreleClick);
     connect(Coz, &QRadioButton::clicked, this, &TSayfa1::CozClick);
@@ -623,6 +624,11 @@ void TSayfa1::closeEvent(QCloseEvent* event) {
 void TSayfa1::keyPressEvent(QKeyEvent* event) {
     if (windowOpacity() < 1.0 && (event->text() == "x" || event->text() == "X")) {
         setWindowOpacity(1.0);
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (islem->isEnabled()) islem->click();
+        event->accept();
         return;
     }
     QMainWindow::keyPressEvent(event);
