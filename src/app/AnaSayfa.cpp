@@ -40,6 +40,27 @@ bool IsEncryptedPath(const QString& path) {
     return IsEncryptedFileName(path.toLocal8Bit().toStdString());
 }
 
+// Hands every key pressed in one window to that window before the focused control gets it. A key that
+// no control takes passes up through its parents and is seen once more on each: the handler must not
+// mind seeing a key twice.
+class KeyPreview final : public QObject {
+public:
+    KeyPreview(QWidget* window, std::function<void(const QKeyEvent&)> handler)
+        : QObject(window), window_(window), handler_(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_)
+            handler_(*static_cast<QKeyEvent*>(event));
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    std::function<void(const QKeyEvent&)> handler_;
+};
+
 constexpr const char* FrameIdle = "QFrame { border: 1px solid #0000ff; }";
 constexpr const char* FrameHot = "QFrame { border: 1px solid #ff0000; }";
 constexpr const char* SilIdle = "QLabel { color: grey; text-decoration: underline; }";
@@ -62,6 +83,8 @@ TSayfa1::TSayfa1(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     CentreOnScreen(this);
     FormCreate(arguments);
     Guncelle->start();
+    // Key preview: the window sees every key before the control that has the focus, which still gets it.
+    qApp->installEventFilter(new KeyPreview(this, [this](const QKeyEvent& key) { FormKeyPress(key); }));
 }
 
 TSayfa1::~TSayfa1() = default;
@@ -622,16 +645,17 @@ void TSayfa1::closeEvent(QCloseEvent* event) {
 }
 
 void TSayfa1::keyPressEvent(QKeyEvent* event) {
-    if (windowOpacity() < 1.0 && (event->text() == "x" || event->text() == "X")) {
-        setWindowOpacity(1.0);
-        return;
-    }
+    // Only keys that no control took come here.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (islem->isEnabled()) islem->click();
         event->accept();
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void TSayfa1::FormKeyPress(const QKeyEvent& event) {
+    if (windowOpacity() < 1.0 && (event.text() == "x" || event.text() == "X")) setWindowOpacity(1.0);
 }
 
 bool TSayfa1::eventFilter(QObject* watched, QEvent* event) {

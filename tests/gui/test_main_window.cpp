@@ -428,6 +428,43 @@ private slots:
         QCOMPARE(p.main->Coz->isChecked(), decrypt);
     }
 
+    // Key preview: "x" or "X" makes a see-through window opaque wherever the focus is, and the control
+    // with the focus still gets the key.
+    void xMakesWindowOpaqueFromAnyControl_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("opaque");
+        QTest::addColumn<QString>("fieldText"); // for fields: their text afterwards
+        QTest::newRow("x in the path field") << "DosyaYolu"
+                                             << "x" << true << "x";
+        QTest::newRow("X in a password field") << "pass1"
+                                               << "X" << true << "X";
+        QTest::newRow("x on the check box") << "Paketle"
+                                            << "x" << true << QString();
+        QTest::newRow("X on a push button") << "Gozat"
+                                            << "X" << true << QString();
+        QTest::newRow("other letters do nothing") << "pass2"
+                                                  << "y" << false << "y";
+    }
+    void xMakesWindowOpaqueFromAnyControl() {
+        QFETCH(QString, control);
+        QFETCH(QString, typed);
+        QFETCH(bool, opaque);
+        QFETCH(QString, fieldText);
+        Program p;
+        p.main->show();
+        p.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+        p.main->setWindowOpacity(0.5);
+        QWidget* target = Control(*p.main, control);
+        QVERIFY(target);
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+        QTest::keyClicks(target, typed);
+        QCOMPARE(p.main->windowOpacity() == 1.0, opaque);
+        if (auto* field = qobject_cast<QLineEdit*>(target)) QCOMPARE(field->text(), fieldText);
+    }
+
     // The window's shortcuts win over the field's own keys; dropped files reach the window, not a field.
     void keyboardAndDrops() {
         TempDir files;
