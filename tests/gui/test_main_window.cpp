@@ -276,9 +276,12 @@ private slots:
             const char* priority;
             int expectedPriority;
             bool english;
+            const char* pageTitle; // the progress page follows the language applied, if any
         };
-        for (const Case& c : {Case{"2", "tphighest", 5, true}, Case{"abc", "tphighest", 3, false},
-                              Case{"2", "TPHIGHER", 3, true}, Case{"1", "tpidle", 0, false}}) {
+        for (const Case& c : {Case{"2", "tphighest", 5, true, "Please Wait..."},
+                              Case{"abc", "tphighest", 3, false, " Lütfen Bekleyiniz..."},
+                              Case{"2", "TPHIGHER", 3, true, "Please Wait..."},
+                              Case{"1", "tpidle", 0, false, "Lütfen Bekleyiniz..."}}) {
             ResetState();
             Program p;
             {
@@ -291,7 +294,7 @@ private slots:
             QCOMPARE(int(State().PriorityIndex), c.expectedPriority);
             QCOMPARE(p.main->islem->text(), c.english ? English(54) : Turkish(54));
             QCOMPARE(p.main->English->isChecked(), c.english);
-            QCOMPARE(p.page.windowTitle(), c.english ? English(76) : p.page.windowTitle());
+            QCOMPARE(p.page.windowTitle(), QString::fromUtf8(c.pageTitle));
         }
         // Saving stores the language and always "tphigher".
         ResetState();
