@@ -40,6 +40,27 @@ bool IsEncryptedPath(const QString& path) {
     return IsEncryptedFileName(path.toLocal8Bit().toStdString());
 }
 
+// Hands every key pressed in one window to that window before the focused control gets it. A key that
+// no control takes passes up through its parents and is seen once more on each: the handler must not
+// mind seeing a key twice.
+class KeyPreview final : public QObject {
+public:
+    KeyPreview(QWidget* window, std::function<void(const QKeyEvent&)> handler)
+        : QObject(window), window_(window), handler_(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_)
+            handler_(*static_cast<QKeyEvent*>(event));
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    std::function<void(const QKeyEvent&)> handler_;
+};
+
 constexpr const char* FrameIdle = "QFrame { border: 1px solid #0000ff; }";
 constexpr const char* FrameHot = "QFrame { border: 1px solid #ff0000; }";
 constexpr const char* SilIdle = "QLabel { color: grey; text-decoration: underline; }";
@@ -62,6 +83,8 @@ TSayfa1::TSayfa1(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     CentreOnScreen(this);
     FormCreate(arguments);
     Guncelle->start();
+    // Key preview: the window sees every key before the control that has the focus, which still gets it.
+    qApp->installEventFilter(new KeyPreview(this, [this](const QKeyEvent& key) { FormKeyPress(key); }));
 }
 
 TSayfa1::~TSayfa1() = default;
@@ -150,12 +173,13 @@ void TSayfa1::BuildControls() {
     islem->setDefault(true);
     islem->setAutoDefault(true);
 
+    // The main button is the window's default button: Enter on a control that has no use for it (a
+    // field, a check box, a radio button) reaches keyPressEvent and runs it; a push button with the
+    // focus takes Enter for itself, as in a dialog.
+    Gozat->setAutoDefault(true);
     connect(islem, &QPushButton::clicked, this, &TSayfa1::islemClick);
-    // The main button is the window's default button: Enter in a field runs it.
-    for (QLineEdit* edit : {DosyaYolu, pass1, pass2}) {
-        connect(edit, &QLineEdit::returnPressed, islem, &QPushButton::click);
+    for (QLineEdit* edit : {DosyaYolu, pass1, pass2})
         edit->setAcceptDrops(false); // dropped files go to the window, never into a field as text
-    }
     connect(Gozat, &QPushButton::clicked, this, &TSayfa1::GozatClick);
     connect(Sifrele, &QRadioButton::clicked, this, &TSayfa1::SifreleClick);
     connect(Coz, &QRadioButton::clicked, this, &TSayfa1::CozClick);
@@ -621,11 +645,17 @@ void TSayfa1::closeEvent(QCloseEvent* event) {
 }
 
 void TSayfa1::keyPressEvent(QKeyEvent* event) {
-    if (windowOpacity() < 1.0 && (event->text() == "x" || event->text() == "X")) {
-        setWindowOpacity(1.0);
+    // Only keys that no control took come here.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (islem->isEnabled()) islem->click();
+        event->accept();
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void TSayfa1::FormKeyPress(const QKeyEvent& event) {
+    if (windowOpacity() < 1.0 && (event.text() == "x" || event.text() == "X")) setWindowOpacity(1.0);
 }
 
 bool TSayfa1::eventFilter(QObject* watched, QEvent* event) {

@@ -156,6 +156,8 @@ private:
     void BuildActions();
     void FormCreate(const QStringList& arguments);
     bool FormCloseQuery();
+    // Key preview: every key pressed on any control of the window, before the control.
+    void FormKeyPress(const QKeyEvent& event);
     void SetPriority(int index);
     // Checks a radio button from code; its click handler runs when it was not checked before.
     void CheckDirection(bool decrypt);

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <atomic>
@@ -16,6 +17,12 @@ namespace {
 
 std::atomic<DialogResponder*> g_responder{nullptr};
 
+// The names of protected files are nobody else's business: Qt's own dialog never adds the chosen file
+// to the desktop's recently used list, while a platform dialog (GTK, the desktop portal) may.
+QFileDialog::Options PrivateDialogOptions() {
+    return QFileDialog::DontUseNativeDialog;
+}
+
 bool RunFileDialog(QWidget* parent, FileDialogKind kind, const FileDialogRequest& request, QString& chosen) {
     if (DialogResponder* responder = g_responder.load()) {
         std::optional<QString> answer = responder->FileName(kind, request);
@@ -24,6 +31,7 @@ bool RunFileDialog(QWidget* parent, FileDialogKind kind, const FileDialogRequest
         return true;
     }
     QFileDialog dialog(parent, request.title, request.initialPath, QtFileFilter(request.filter));
+    dialog.setOptions(PrivateDialogOptions());
     if (kind == FileDialogKind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
@@ -87,7 +95,8 @@ bool FolderName(QWidget* parent, const QString& title, QString& chosen) {
         chosen = *answer;
         return true;
     }
-    const QString folder = QFileDialog::getExistingDirectory(parent, title, chosen);
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent, title, chosen, QFileDialog::ShowDirsOnly | PrivateDialogOptions());
     if (folder.isEmpty()) return false;
     chosen = folder;
     return true;
@@ -112,22 +121,45 @@ QString QueryTextOrDefault(const QString& caption, const QString& prompt, const 
     return value;
 }
 
+namespace {
+
+// "*.*" means every file where the filters come from; Qt matches it only against names with a dot, so
+// README or Makefile would not be offered. "*" is what Qt reads as every file.
+QString QtPattern(const QString& pattern) {
+    return pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern;
+}
+
+// The description's own "(*.zrk)" when it names exactly the entry's patterns: Qt's form adds them once.
+QString WithoutOwnPatterns(const QString& description, const QStringList& patterns) {
+    if (!description.endsWith(QLatin1Char(')'))) return description;
+    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+    if (open < 0) return description;
+    const QStringList named = description.mid(open + 1, description.size() - open - 2)
+                                  .split(QRegularExpression(QStringLiteral("[ ;]+")), Qt::SkipEmptyParts);
+    if (named != patterns) return description;
+    return description.left(open).trimmed();
+}
+
+} // namespace
+
 QString QtFileFilter(const QString& filter) {
     if (filter.isEmpty()) return {};
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i < parts.size(); i += 2) {
-        const QString description = parts[i].trimmed();
-        QStringList patterns;
+        QStringList written;
         if (i + 1 < parts.size()) {
             for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
                 const QString trimmed = pattern.trimmed();
-                if (!trimmed.isEmpty()) patterns << trimmed;
+                if (!trimmed.isEmpty()) written << trimmed;
             }
         }
+        const QString description = WithoutOwnPatterns(parts[i].trimmed(), written);
+        QStringList patterns;
+        for (const QString& pattern : written)
+            if (!patterns.contains(QtPattern(pattern))) patterns << QtPattern(pattern);
         if (patterns.isEmpty()) patterns << QStringLiteral("*"); // an entry without a pattern shows every file
-        if (description.isEmpty() && patterns.size() == 1 && patterns.front() == QLatin1String("*") &&
-            i + 1 >= parts.size())
+        if (description.isEmpty() && written.isEmpty() && i + 1 >= parts.size())
             continue; // a trailing "|" adds nothing
         entries << (description.isEmpty()
                         ? patterns.join(QLatin1Char(' '))

@@ -29,7 +29,8 @@ struct FileDialogRequest {
     QString defaultSuffix;
 };
 
-// Open and save dialogs: return true and set `chosen` when the user picked a name.
+// Open and save dialogs: return true and set `chosen` when the user picked a name. These and the folder
+// dialog are Qt's own, never the platform's, which may list the chosen file among the recent files.
 bool OpenFileName(QWidget* parent, const FileDialogRequest& request, QString& chosen);
 bool SaveFileName(QWidget* parent, const FileDialogRequest& request, QString& chosen);
 // The folder dialog: returns true and sets `chosen` when the user picked a folder.
@@ -50,6 +51,8 @@ QMessageBox::StandardButton EscapeButton(QMessageBox::StandardButtons buttons);
 
 // Open and save filters are written "Description|pattern|Description|pattern", with several patterns of
 // one entry separated by ";". Returns Qt's form: "Description (pattern pattern);;Description (pattern)".
+// "*.*" becomes "*" (every file, with or without a dot in its name), and a description that already ends
+// with its patterns in brackets ("Zarkent Files (*.zrk)") does not get them a second time.
 QString QtFileFilter(const QString& filter);
 
 // --- Test hook -------------------------------------------------------------------------------------

@@ -133,7 +133,7 @@ void TDurumBelirt::ZamanlayiciTimer() {
         return;
     }
     Mesaj->clear();
-    close();
+    CloseWindow();
 }
 
 void TDurumBelirt::TamamClick() {
@@ -160,9 +160,24 @@ bool TDurumBelirt::FormKeyPress(QKeyEvent* event) {
     return true;
 }
 
+void TDurumBelirt::CloseWindow() {
+    if (isVisible()) {
+        close(); // the close handling runs in closeEvent
+        return;
+    }
+    // Qt sends no close event to a window that is already hidden (after Escape the timer runs on),
+    // but the showing still ends here: without the close handling the next report would start at
+    // the tenth tick and vanish after one second.
+    Closed();
+}
+
 void TDurumBelirt::closeEvent(QCloseEvent* event) {
-    FormClose();
     event->accept();
+    Closed();
+}
+
+void TDurumBelirt::Closed() {
+    FormClose();
     if (!State().CloseWhenJobsFinish) emit Dismissed();
 }
 

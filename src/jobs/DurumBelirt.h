@@ -68,6 +68,9 @@ protected:
 private:
     void FormShow();
     void FormClose();
+    // Closes the window, or only runs the close handling when it is already hidden.
+    void CloseWindow();
+    void Closed();
     bool FormKeyPress(QKeyEvent* event);
     void EndProgram();
 

@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +70,18 @@ private:
     bool leftOpen_ = false;
     DialogResponder* refusing_;
 };
+
+// The files a file dialog's model lists as selectable in `folder`, sorted.
+QStringList OfferedNames(const QFileSystemModel& model, const QString& folder) {
+    const QModelIndex root = model.index(folder);
+    QStringList names;
+    for (int i = 0; i < model.rowCount(root); ++i) {
+        const QModelIndex entry = model.index(i, 0, root);
+        if (!model.isDir(entry) && model.flags(entry).testFlag(Qt::ItemIsEnabled)) names << model.fileName(entry);
+    }
+    names.sort();
+    return names;
+}
 
 } // namespace
 
@@ -351,7 +365,15 @@ private slots:
         QTest::newRow("one entry") << "Zengin Metin Belgesi|*.rtf"
                                    << "Zengin Metin Belgesi (*.rtf)";
         QTest::newRow("two entries, two patterns") << "Metin|*.txt;*.log|Tüm Dosyalar|*.*"
-                                                   << "Metin (*.txt *.log);;Tüm Dosyalar (*.*)";
+                                                   << "Metin (*.txt *.log);;Tüm Dosyalar (*)";
+        QTest::newRow("patterns already in the description") << "Zarkent Şifreli Dosyaları (*.zrk)|*.zrk"
+                                                             << "Zarkent Şifreli Dosyaları (*.zrk)";
+        QTest::newRow("every file, named in the description") << "All (*.*)|*.*"
+                                                              << "All (*)";
+        QTest::newRow("brackets naming other patterns stay") << "Yedek (eski)|*.bak"
+                                                             << "Yedek (eski) (*.bak)";
+        QTest::newRow("*.* among others") << "Hepsi|*.txt;*.*;*"
+                                          << "Hepsi (*.txt *)";
         QTest::newRow("blanks around patterns") << "Text| *.txt ; *.doc "
                                                 << "Text (*.txt *.doc)";
         QTest::newRow("empty") << ""
@@ -374,7 +396,9 @@ private slots:
         QVERIFY(folder.isValid());
         QStringList filters;
         QString title;
+        QList<bool> ownDialog; // Qt's dialog, never the platform's (which may record recent files)
         auto save = std::make_unique<ModalDriver<QFileDialog>>([&](QFileDialog& dialog) {
+            ownDialog << dialog.testOption(QFileDialog::DontUseNativeDialog);
             filters = dialog.nameFilters();
             title = dialog.windowTitle();
             dialog.selectFile(folder.filePath("report"));
@@ -388,10 +412,13 @@ private slots:
         QVERIFY(save->Ran() && !save->LeftOpen());
         save.reset();
         QCOMPARE(title, QStringLiteral("Kaydet"));
-        QCOMPARE(filters, (QStringList{"Zengin Metin Belgesi (*.rtf)", "Hepsi (*.*)"}));
+        QCOMPARE(filters, (QStringList{"Zengin Metin Belgesi (*.rtf)", "Hepsi (*)"}));
         QCOMPARE(chosen, folder.filePath("report.rtf"));
 
-        ModalDriver<QFileDialog> cancel([](QFileDialog& dialog) { dialog.reject(); });
+        ModalDriver<QFileDialog> cancel([&](QFileDialog& dialog) {
+            ownDialog << dialog.testOption(QFileDialog::DontUseNativeDialog);
+            dialog.reject();
+        });
         chosen = QStringLiteral("unchanged");
         QVERIFY(!OpenFileName(nullptr, {QStringLiteral("Aç"), QString(), folder.path(), QString()}, chosen));
         QVERIFY(cancel.Ran() && !cancel.LeftOpen());
@@ -399,6 +426,7 @@ private slots:
 
         QVERIFY(QDir(folder.path()).mkdir("inner"));
         ModalDriver<QFileDialog> pickFolder([&](QFileDialog& dialog) {
+            ownDialog << dialog.testOption(QFileDialog::DontUseNativeDialog);
             title = dialog.windowTitle();
             dialog.selectFile(folder.filePath("inner"));
             QMetaObject::invokeMethod(&dialog, "accept");
@@ -408,6 +436,54 @@ private slots:
         QVERIFY(pickFolder.Ran() && !pickFolder.LeftOpen());
         QCOMPARE(title, QStringLiteral("Klasör Seçiniz"));
         QCOMPARE(chosen, folder.filePath("inner"));
+        QCOMPARE(ownDialog, (QList<bool>{true, true, true}));
+    }
+
+    // What the open dialog offers under the main window's two filters: "all files" includes names
+    // without a dot (README, id_rsa), as it does on Windows.
+    void openDialogOffersFilesOfItsFilter_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("qtFilter");
+        QTest::addColumn<QStringList>("offered");
+        QTest::newRow("all files") << 45 << QString::fromUtf8("Tüm Dosyalar (*)")
+                                   << QStringList{"README", "a.zrk", "id_rsa", "notes.txt"};
+        QTest::newRow("encrypted files") << 56 << QString::fromUtf8("Zarkent Şifreli Dosyaları (*.zrk)")
+                                         << QStringList{"a.zrk"};
+    }
+    void openDialogOffersFilesOfItsFilter() {
+        QFETCH(int, row);
+        QFETCH(QString, qtFilter);
+        QFETCH(QStringList, offered);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        for (const char* name : {"README", "a.zrk", "id_rsa", "notes.txt"}) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const std::string_view text = zarkent::TurkishText(row);
+        QStringList filters, shown;
+        ModalDriver<QFileDialog> driver([&](QFileDialog& dialog) {
+            filters = dialog.nameFilters();
+            const auto* model = dialog.findChild<QFileSystemModel*>();
+            if (!model) return dialog.reject();
+            // The folder is read in the background; the files a filter lets through arrive together (what
+            // they are is compared below).
+            (void)QTest::qWaitFor(
+                [&] {
+                    shown = OfferedNames(*model, folder.path());
+                    return shown.size() >= offered.size();
+                },
+                800);
+            dialog.reject();
+        });
+        QString chosen;
+        OpenFileName(
+            nullptr,
+            {QStringLiteral("Aç"), QString::fromUtf8(text.data(), qsizetype(text.size())), folder.path(), QString()},
+            chosen);
+        QVERIFY(driver.Ran() && !driver.LeftOpen());
+        QCOMPARE(shown, offered);
+        QCOMPARE(filters, QStringList{qtFilter});
     }
 
     // --- The test hook and the scripted responder ---------------------------------------------------

@@ -59,6 +59,16 @@ void ResetState() {
     Lang().ActiveLanguage = 0;
 }
 
+QWidget* Control(const TSayfa1& window, const QString& name) {
+    const std::pair<const char*, QWidget*> controls[] = {
+        {"DosyaYolu", window.DosyaYolu}, {"pass1", window.pass1}, {"pass2", window.pass2},     {"Gozat", window.Gozat},
+        {"Sifrele", window.Sifrele},     {"Coz", window.Coz},     {"Paketle", window.Paketle}, {"islem", window.islem},
+    };
+    for (const auto& [controlName, control] : controls)
+        if (name == QLatin1String(controlName)) return control;
+    return nullptr;
+}
+
 // The program's windows for one test, with settings in a folder of their own.
 struct Program {
     TempDir config;
@@ -266,9 +276,12 @@ private slots:
             const char* priority;
             int expectedPriority;
             bool english;
+            const char* pageTitle; // the progress page follows the language applied, if any
         };
-        for (const Case& c : {Case{"2", "tphighest", 5, true}, Case{"abc", "tphighest", 3, false},
-                              Case{"2", "TPHIGHER", 3, true}, Case{"1", "tpidle", 0, false}}) {
+        for (const Case& c : {Case{"2", "tphighest", 5, true, "Please Wait..."},
+                              Case{"abc", "tphighest", 3, false, " Lütfen Bekleyiniz..."},
+                              Case{"2", "TPHIGHER", 3, true, "Please Wait..."},
+                              Case{"1", "tpidle", 0, false, "Lütfen Bekleyiniz..."}}) {
             ResetState();
             Program p;
             {
@@ -281,7 +294,7 @@ private slots:
             QCOMPARE(int(State().PriorityIndex), c.expectedPriority);
             QCOMPARE(p.main->islem->text(), c.english ? English(54) : Turkish(54));
             QCOMPARE(p.main->English->isChecked(), c.english);
-            QCOMPARE(p.page.windowTitle(), c.english ? English(76) : p.page.windowTitle());
+            QCOMPARE(p.page.windowTitle(), QString::fromUtf8(c.pageTitle));
         }
         // Saving stores the language and always "tphigher".
         ResetState();
@@ -376,8 +389,86 @@ private slots:
         }
     }
 
-    // Enter in a field runs the main button; the window's shortcuts win over the field's own keys;
-    // dropped files reach the window, not a field.
+    // Enter runs the main button from every control of the window that has no use for Enter itself; a
+    // push button with the focus takes Enter for itself. Different passwords tell the main command
+    // (an error box) from Browse (the open dialog).
+    void enterRunsMainButton_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("runsMainCommand");
+        const QString controls[] = {"DosyaYolu", "pass1", "pass2", "Sifrele", "Coz", "Paketle", "islem"};
+        for (const QString& control : controls) {
+            QTest::newRow(qPrintable(control + " Return")) << control << int(Qt::Key_Return) << true;
+            QTest::newRow(qPrintable(control + " Enter")) << control << int(Qt::Key_Enter) << true;
+        }
+        QTest::newRow("Gozat Return") << QString("Gozat") << int(Qt::Key_Return) << false;
+    }
+    void enterRunsMainButton() {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(bool, runsMainCommand);
+        Program p;
+        p.main->show();
+        p.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+        QWidget* target = Control(*p.main, control);
+        QVERIFY(target);
+        const bool compress = p.main->Paketle->isChecked();
+        const bool decrypt = p.main->Coz->isChecked();
+        p.main->pass1->setText("a");
+        p.main->pass2->setText("b");
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+        DialogScript script;
+        if (runsMainCommand)
+            script.ExpectMessage(Row(39), Row(52), QMessageBox::Critical, QMessageBox::Ok);
+        else
+            script.ExpectOpenFile().Cancel();
+        QTest::keyClick(target, Qt::Key(key));
+        QVERIFY(script.VerifyDone());
+        QCOMPARE(p.main->pass1->text().isEmpty(), runsMainCommand);
+        QCOMPARE(p.main->Paketle->isChecked(), compress); // Enter is not a click on the control
+        QCOMPARE(p.main->Coz->isChecked(), decrypt);
+    }
+
+    // Key preview: "x" or "X" makes a see-through window opaque wherever the focus is, and the control
+    // with the focus still gets the key.
+    void xMakesWindowOpaqueFromAnyControl_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("opaque");
+        QTest::addColumn<QString>("fieldText"); // for fields: their text afterwards
+        QTest::newRow("x in the path field") << "DosyaYolu"
+                                             << "x" << true << "x";
+        QTest::newRow("X in a password field") << "pass1"
+                                               << "X" << true << "X";
+        QTest::newRow("x on the check box") << "Paketle"
+                                            << "x" << true << QString();
+        QTest::newRow("X on a push button") << "Gozat"
+                                            << "X" << true << QString();
+        QTest::newRow("other letters do nothing") << "pass2"
+                                                  << "y" << false << "y";
+    }
+    void xMakesWindowOpaqueFromAnyControl() {
+        QFETCH(QString, control);
+        QFETCH(QString, typed);
+        QFETCH(bool, opaque);
+        QFETCH(QString, fieldText);
+        Program p;
+        p.main->show();
+        p.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
+        p.main->setWindowOpacity(0.5);
+        QWidget* target = Control(*p.main, control);
+        QVERIFY(target);
+        target->setFocus();
+        QCOMPARE(QApplication::focusWidget(), target);
+        QTest::keyClicks(target, typed);
+        QCOMPARE(p.main->windowOpacity() == 1.0, opaque);
+        if (auto* field = qobject_cast<QLineEdit*>(target)) QCOMPARE(field->text(), fieldText);
+    }
+
+    // The window's shortcuts win over the field's own keys; dropped files reach the window, not a field.
     void keyboardAndDrops() {
         TempDir files;
         Program p;
@@ -385,12 +476,6 @@ private slots:
         p.main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
         p.main->pass1->setFocus();
-        {
-            DialogScript script;
-            script.ExpectOpenFile().Filter(Row(45)).Cancel(); // all fields empty: the open action
-            QTest::keyClick(p.main->pass1, Qt::Key_Return);
-            QVERIFY(script.VerifyDone());
-        }
         {
             DialogScript script;
             script.ExpectOpenFile().Filter(Row(56)).Cancel(); // Ctrl+A: open an encrypted file

@@ -272,21 +272,36 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QCOMPARE(ran, 1);
 
-        // The windows detach their channels when destroyed; a job that outlives them posts nowhere.
+        // The windows detach their channels when destroyed: what was queued for them is discarded with
+        // them, and a job that outlives them posts nowhere. Counting calls ride the same channels, in
+        // order with the job's own calls.
         auto page = std::make_unique<TDurumSayfasi>();
         auto result = std::make_unique<TDurumBelirt>();
+        const std::shared_ptr<UiChannel> pageChannel = page->Channel();
+        const std::shared_ptr<UiChannel> resultChannel = result->Channel();
         const JobWindows windows(page.get(), result.get());
+        int delivered = 0;
+        pageChannel->Post([&delivered] { delivered += 1; });
+        resultChannel->Post([&delivered] { delivered += 1; });
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(delivered, 2); // the channels do deliver while their windows live
+
         windows.ShowProgress();
         windows.Report(ResultOutcome::Success, QStringLiteral("queued before"));
+        pageChannel->Post([&delivered] { delivered += 10; });
+        resultChannel->Post([&delivered] { delivered += 10; });
         page.reset();
         result.reset();
-        std::thread job([windows] {
+        std::thread job([windows, pageChannel, resultChannel, &delivered] {
             windows.Progress().SetPosition(3);
             windows.ResetAndCloseProgress();
             windows.Report(ResultOutcome::Error, QStringLiteral("after"));
+            pageChannel->Post([&delivered] { delivered += 100; });
+            resultChannel->Post([&delivered] { delivered += 100; });
         });
         job.join();
         QCoreApplication::sendPostedEvents();
+        QCOMPARE(delivered, 2);
     }
 
     void reportShowsOutcome_data() {
@@ -400,23 +415,54 @@ private slots:
     }
 
     // Escape closes (ticks back to 0) but leaves the timer running: ten ticks later the hidden
-    // window clears its message and closes again.
+    // window clears its message and closes again, or ends the program if that was asked for
+    // meanwhile. That second close ends the showing too, so the next report gets its full ten ticks.
+    void escapeClosesButKeepsTicking_data() {
+        QTest::addColumn<bool>("endWhileHidden");
+        QTest::addColumn<bool>("endAfterNextReport");
+        QTest::newRow("program stays") << false << false;
+        QTest::newRow("asked to end while hidden") << true << false;
+        QTest::newRow("asked to end before the next report") << false << true;
+    }
     void escapeClosesButKeepsTicking() {
+        QFETCH(bool, endWhileHidden);
+        QFETCH(bool, endAfterNextReport);
         ResultWindow result;
         TDurumBelirt& window = result.window;
+        QSignalSpy dismissed(&window, &TDurumBelirt::Dismissed);
         window.Report(ResultOutcome::Error, QStringLiteral("failed"));
         result.Tick(4);
         QTest::keyClick(&window, Qt::Key_Escape);
         QVERIFY(!window.isVisible());
         QCOMPARE(int(State().ResultTicks), 0);
         QVERIFY(window.Zamanlayici->isActive());
+        QCOMPARE(dismissed.count(), 1);
 
+        State().CloseWhenJobsFinish = endWhileHidden;
         result.Tick(9);
         QCOMPARE(window.Mesaj->text(), QStringLiteral("failed"));
-        result.Tick(1);
-        QVERIFY(window.Mesaj->text().isEmpty());
-        QVERIFY(!window.Zamanlayici->isActive());
         QCOMPARE(result.quitCalls, 0);
+        result.Tick(1);
+        QVERIFY(!window.Zamanlayici->isActive());
+        if (endWhileHidden) {
+            QCOMPARE(result.quitCalls, 1);
+            QCOMPARE(window.Mesaj->text(), QStringLiteral("failed"));
+            return;
+        }
+        QVERIFY(window.Mesaj->text().isEmpty());
+        QCOMPARE(int(State().ResultTicks), 0);
+        QCOMPARE(result.quitCalls, 0);
+
+        State().CloseWhenJobsFinish = endAfterNextReport;
+        window.Report(ResultOutcome::Success, QStringLiteral("next"));
+        QVERIFY(window.Zamanlayici->isActive());
+        result.Tick(9);
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.Mesaj->text(), QStringLiteral("next"));
+        QCOMPARE(result.quitCalls, 0);
+        result.Tick(1);
+        QCOMPARE(result.quitCalls, endAfterNextReport ? 1 : 0);
+        QCOMPARE(window.isVisible(), endAfterNextReport);
     }
 };
 
