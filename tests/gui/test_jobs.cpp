@@ -5,9 +5,11 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include <fcntl.h>
+#include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "DialogScript.h"
@@ -16,6 +18,8 @@
 #include "jobs/DurumSayfasi.h"
 #include "jobs/SifreleJobs.h"
 #include "lang/Language.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
 #include "state/SharedState.h"
 
 using namespace zarkent;
@@ -43,16 +47,27 @@ class JobsTest : public QObject {
         for (QLabel* other : {result->Ok, result->Hata, result->UyariResim})
             if (other != image) QVERIFY(!other->isVisibleTo(result));
     }
-    // Opens a FIFO as the source: the job blocks reading it until the test writes and closes it.
-    int OpenFifoWriter(const QString& path) {
-        int fd = -1;
-        for (int i = 0; i < 2000 && fd < 0; ++i) {
-            fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
-            if (fd < 0) QTest::qWait(5);
+    // Holds the job thread at the creation of the file named `name` until the gate opens; lets a
+    // test act while a job is known to be mid-way.
+    struct Gate {
+        std::atomic<bool> reached{false}, open{false};
+        explicit Gate(const std::string& name) {
+            SetFileEventHook([this, name](FileEvent event, const std::string& path) {
+                if (event == FileEvent::Create && NamePart(path) == name) {
+                    reached = true;
+                    while (!open)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                return 0;
+            });
         }
-        if (fd >= 0) ::fcntl(fd, F_SETFL, 0);
-        return fd;
-    }
+        ~Gate() {
+            open = true;
+            SetFileEventHook({});
+        }
+    };
+    // Delivers what finished jobs queued for the windows.
+    static void DeliverQueuedCalls() { QCoreApplication::sendPostedEvents(); }
 
 private slots:
     void initTestCase() {
@@ -161,13 +176,13 @@ private slots:
         WriteBytes(*dir / "a.txt", PatternBytes(100));
         auto job = jobs::JobThread::StartOwned<TSifrele>(P("a.txt"), QString("pw"), false, false);
         job->WaitFor();
-        QTest::qWait(50);
+        DeliverQueuedCalls();
         QVERIFY(!result->isVisible() && !page->isVisible());
         QCOMPARE(dir->Entries(), std::vector<std::string>{"a.txt.zrk"});
 
         auto failed = jobs::JobThread::StartOwned<TSifrele>(P("missing"), QString("pw"), false, false);
         failed->WaitFor();
-        QTest::qWait(50);
+        DeliverQueuedCalls();
         QVERIFY(!result->isVisible());
         QVERIFY(State().EncryptFailed);
 
@@ -179,16 +194,13 @@ private slots:
 
     // Cancel on the progress page: No lets the job run on, Yes stops it; the source stays.
     void cancelQuestion() {
+        const auto data = PatternBytes(300000);
         for (bool confirm : {false, true}) {
-            const QString fifo = P("stream.bin");
-            QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-            jobs::JobThread::Start<TSifrele>(fifo, QString("pw"), true, true);
-            const int writer = OpenFifoWriter(fifo);
-            QVERIFY(writer >= 0);
-            const auto chunk = PatternBytes(100000);
-            QCOMPARE(::write(writer, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
-            QTRY_VERIFY(page->isVisible());
+            WriteBytes(*dir / "a.bin", data);
             {
+                Gate gate("a.bin.zrk");
+                jobs::JobThread::Start<TSifrele>(P("a.bin"), QString("pw"), true, true);
+                QTRY_VERIFY(gate.reached && page->isVisible());
                 DialogScript script;
                 script
                     .ExpectMessage(Row(77), Row(40), QMessageBox::Warning,
@@ -196,44 +208,116 @@ private slots:
                     .Answer(confirm ? QMessageBox::Yes : QMessageBox::No);
                 page->iptalClick();
                 QVERIFY(script.VerifyDone());
+                QCOMPARE(page->isVisible(), !confirm);
+                QCOMPARE(State().CancelRequested.load(), confirm);
             }
-            QCOMPARE(page->isVisible(), !confirm);
-            QCOMPARE(State().CancelRequested.load(), confirm);
-            ::close(writer);
             WaitForReport();
             if (confirm) {
                 ExpectReport(Row(77), result->UyariResim);
                 QCOMPARE(result->Mesaj->text(), QString("Process Has Been Cancelled !"));
                 QVERIFY(!State().CancelRequested);
-                QCOMPARE(dir->Entries(), std::vector<std::string>{"stream.bin"});
+                QCOMPARE(dir->Entries(), std::vector<std::string>{"a.bin"});
+                QVERIFY(ReadBytes(*dir / "a.bin") == data);
             } else {
                 ExpectReport(Row(101), result->Ok);
-                QCOMPARE(dir->Entries(), std::vector<std::string>{"stream.bin.zrk"});
-                fs::remove(*dir / "stream.bin.zrk");
+                QCOMPARE(dir->Entries(), std::vector<std::string>{"a.bin.zrk"});
+                fs::remove(*dir / "a.bin.zrk");
             }
-            fs::remove(fifo.toStdString());
             result->hide();
         }
     }
 
+    // A cancel confirmed after the last chunk, while the output is being flushed, still discards
+    // the finished output and keeps the source.
+    void cancelAfterTheLastChunkDiscardsTheOutput() {
+        const auto data = PatternBytes(5000);
+        WriteBytes(*dir / "a.txt", data);
+        jobs::JobThread::Start<TSifrele>(P("a.txt"), QString("pw"), true, true);
+        WaitForReport();
+        result->hide();
+        const auto zrk = ReadBytes(*dir / "a.txt.zrk");
+        // While the output's contents are flushed, and after its folder entry is flushed.
+        for (auto [encrypt, when] : {std::pair{true, FileEvent::SyncFile}, std::pair{true, FileEvent::SyncFolder},
+                                     std::pair{false, FileEvent::SyncFile}, std::pair{false, FileEvent::SyncFolder}}) {
+            if (encrypt) WriteBytes(*dir / "b.txt", data);
+            SetFileEventHook([when](FileEvent event, const std::string&) {
+                if (event == when) { // what a confirmed cancel on the page does
+                    State().CancelRequested = true;
+                    State().JobsActive = false;
+                }
+                return 0;
+            });
+            if (encrypt)
+                jobs::JobThread::Start<TSifrele>(P("b.txt"), QString("pw"), true, true);
+            else
+                jobs::JobThread::Start<TSifreCoz>(P("a.txt.zrk"), QString("pw"), true, true);
+            WaitForReport();
+            SetFileEventHook({});
+            ExpectReport(Row(77), result->UyariResim);
+            QCOMPARE(result->Mesaj->text(), QString("Process Has Been Cancelled !"));
+            QVERIFY(!State().CancelRequested);
+            QCOMPARE(dir->Entries(), (std::vector<std::string>{"a.txt.zrk", "b.txt"}));
+            QVERIFY(ReadBytes(*dir / "a.txt.zrk") == zrk);
+            result->hide();
+        }
+    }
+
+    // The output is complete but the source cannot be removed: an error that says both, with the
+    // job's own success text; both files stay.
+    void sourceThatCannotBeRemovedIsAnError_data() {
+        QTest::addColumn<bool>("encrypt");
+        QTest::newRow("encryption") << true;
+        QTest::newRow("decryption") << false;
+    }
+    void sourceThatCannotBeRemovedIsAnError() {
+        QFETCH(bool, encrypt);
+        const auto data = PatternBytes(5000);
+        WriteBytes(*dir / "a.txt", data);
+        if (!encrypt) {
+            jobs::JobThread::Start<TSifrele>(P("a.txt"), QString("pw"), true, true);
+            WaitForReport();
+            result->hide();
+        }
+        const std::string source = *dir / (encrypt ? "a.txt" : "a.txt.zrk");
+        SetFileEventHook([source](FileEvent event, const std::string& path) {
+            return event == FileEvent::Remove && path == source ? EACCES : 0;
+        });
+        State().CloseWhenJobsFinish = true;
+        if (encrypt)
+            jobs::JobThread::Start<TSifrele>(P("a.txt"), QString("pw"), true, true);
+        else
+            jobs::JobThread::Start<TSifreCoz>(P("a.txt.zrk"), QString("pw"), true, true);
+        WaitForReport();
+        SetFileEventHook({});
+        ExpectReport(Row(39), result->Hata);
+        const QString text = result->Mesaj->text();
+        const QString success =
+            encrypt ? "File Succesfully Encrypted Time:(0:00:" : "Files Succesfully Decrypted Time:(0:00:";
+        QVERIFY2(text.startsWith(success), qPrintable(text));
+        QVERIFY2(
+            text.endsWith(")\r\n\"Cannot delete file \"" + QString::fromStdString(source) + "\". Permission denied\""),
+            qPrintable(text));
+        QVERIFY(encrypt ? State().EncryptFailed : State().DecryptFailed);
+        QVERIFY(!State().CloseWhenJobsFinish);
+        QCOMPARE(dir->Entries(), (std::vector<std::string>{"a.txt", "a.txt.zrk"}));
+        QVERIFY(ReadBytes(*dir / "a.txt") == data);
+    }
+
     // Continue in background hides the page; the job goes on and still reports.
     void continueInBackground() {
-        const QString fifo = P("stream.bin");
-        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
-        jobs::JobThread::Start<TSifrele>(fifo, QString("pw"), true, true);
-        const int writer = OpenFifoWriter(fifo);
-        QVERIFY(writer >= 0);
-        QTRY_VERIFY(page->isVisible());
-        page->ArkaplandaDevamEtClick();
-        QVERIFY(!page->isVisible());
-        const auto chunk = PatternBytes(200000);
-        QCOMPARE(::write(writer, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
-        ::close(writer);
+        WriteBytes(*dir / "a.bin", PatternBytes(300000));
+        {
+            Gate gate("a.bin.zrk");
+            jobs::JobThread::Start<TSifrele>(P("a.bin"), QString("pw"), true, true);
+            QTRY_VERIFY(gate.reached && page->isVisible());
+            page->ArkaplandaDevamEtClick();
+            QVERIFY(!page->isVisible());
+        }
         WaitForReport();
         ExpectReport(Row(101), result->Ok);
         QVERIFY(!page->isVisible());
         QCOMPARE(page->Durum->value(), 0);
-        QCOMPARE(dir->Entries(), std::vector<std::string>{"stream.bin.zrk"});
+        QCOMPARE(dir->Entries(), std::vector<std::string>{"a.bin.zrk"});
     }
 };
 
