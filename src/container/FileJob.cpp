@@ -15,10 +15,13 @@ bool CancelSeen(const TZarkentStreamSifreleyici& worker, const StreamContext& co
 
 EncryptOutcome EncryptOneFile(const std::string& source, std::string_view password, const StreamContext& context) {
     File plain = File::OpenRead(source);
+    const FileIdentity identity = plain.Identity();
     File output =
         CreateUniqueFile(DirectoryPart(source), NamePart(source) + std::string(EncryptedExtension), Access::Shared);
     const std::string outputPath = output.Path();
     EncryptOutcome outcome;
+    outcome.encrypted = true;
+    outcome.sourceIdentity = identity;
     try {
         TZarkentStreamSifreleyici encryptor(password, ModeEncrypt, std::move(output), std::move(plain), true, context);
         if (CancelSeen(encryptor, context)) {
@@ -38,11 +41,13 @@ EncryptOutcome EncryptOneFile(const std::string& source, std::string_view passwo
 DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view password, const StreamContext& context) {
     const std::string folder = DirectoryPart(encrypted);
     File source = File::OpenRead(encrypted);
+    const FileIdentity identity = source.Identity();
     File intermediate =
         CreateUniqueFile(folder, NamePart(encrypted) + std::string(IntermediateExtension), Access::OwnerOnly);
     const std::string intermediatePath = intermediate.Path();
     std::string tempPath;
     DecryptOutcome outcome;
+    outcome.sourceIdentity = identity;
     try {
         TZarkentStreamSifreleyici decryptor(password, ModeDecrypt, std::move(source), std::move(intermediate), true,
                                             context);
@@ -69,7 +74,14 @@ DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view pas
     return outcome;
 }
 
-void RemoveSource(const std::string& path, const FileOutcome&) {
+void RemoveSource(const std::string& path, const FileOutcome& outcome) {
+    // Another program may have replaced the file (an editor saving), written to it or appended to
+    // it meanwhile: then the output does not hold what the name now leads to.
+    const std::optional<FileIdentity> now = IdentityOfPath(path);
+    if (!now || *now != outcome.sourceIdentity)
+        throw ZarkentError("The file \"" + path + "\" changed while it was " +
+                               (outcome.encrypted ? "encrypted" : "decrypted") + ", so it was kept",
+                           ErrorKind::FileSystem);
     if (!RemoveFile(path))
         throw ZarkentError("Cannot delete file \"" + path + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);
 }

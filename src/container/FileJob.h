@@ -17,6 +17,8 @@ struct FileOutcome {
     std::string storedName;  // decryption: the name read from the .zrk file, made plain
     bool compressed = false; // decryption: the contents were compressed
     bool cancelled = false;
+    bool encrypted = false;      // the work was an encryption
+    FileIdentity sourceIdentity; // the source as it was opened
 };
 using EncryptOutcome = FileOutcome;
 using DecryptOutcome = FileOutcome;
@@ -28,8 +30,9 @@ EncryptOutcome EncryptOneFile(const std::string& source, std::string_view passwo
 // When the final rename fails the error names the file left behind, which is then kept.
 DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view password, const StreamContext& context);
 
-// Deletes the source of a finished job, whose output is complete and on the disk. Throws
-// "Cannot delete file "PATH". REASON".
+// Deletes the source of a finished job, whose output is complete and on the disk, provided its name
+// still leads to the very file that was read and that file is unchanged; otherwise it stays and
+// the error says so. Throws also "Cannot delete file "PATH". REASON".
 void RemoveSource(const std::string& source, const FileOutcome& outcome);
 
 } // namespace zarkent

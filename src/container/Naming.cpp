@@ -10,11 +10,21 @@ bool IsEncryptedFileName(std::string_view path) {
     return dot != std::string_view::npos && name.substr(dot) == EncryptedExtension;
 }
 
+std::string FitName(std::string_view name, std::size_t reserve) {
+    if (name.size() + reserve <= MaxNameBytes) return std::string(name);
+    const std::size_t dot = name.rfind('.');
+    const std::string_view extension =
+        dot != std::string_view::npos && dot > 0 && name.size() - dot <= 16 ? name.substr(dot) : std::string_view();
+    std::size_t keep = MaxNameBytes - std::min(MaxNameBytes, reserve + extension.size());
+    // Never cut inside a UTF-8 character.
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep;
+    return std::string(name.substr(0, keep)) + std::string(extension);
+}
+
 std::string NumberedName(std::string_view folder, std::string_view name, std::int64_t n) {
-    std::string result(folder);
-    if (n >= 0) result += "(" + NumberToText(n) + ")";
-    result += name;
-    return result;
+    const std::string counter = n >= 0 ? "(" + NumberToText(n) + ")" : "";
+    return std::string(folder) + counter + FitName(name, counter.size());
 }
 
 File CreateUniqueFile(std::string_view folder, std::string_view name, Access access) {
@@ -43,7 +53,8 @@ std::string RenameToUnique(const std::string& from, std::string_view folder, std
 std::string SafeStoredName(std::string_view stored, std::string_view encryptedPath) {
     const std::size_t slash = stored.find_last_of("/\\");
     std::string_view name = slash == std::string_view::npos ? stored : stored.substr(slash + 1);
-    if (!name.empty() && name != "." && name != ".." && name.find('\0') == std::string_view::npos)
+    if (!name.empty() && name != "." && name != ".." && name.find('\0') == std::string_view::npos &&
+        name.size() <= MaxNameBytes)
         return std::string(name);
     std::string own = NamePart(encryptedPath);
     if (own.size() > EncryptedExtension.size() && own.ends_with(EncryptedExtension))

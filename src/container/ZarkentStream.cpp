@@ -118,7 +118,8 @@ File TZarkentStreamSifreleyici::CreateTempFile() {
     RandomizeFromClock();
     std::string name;
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        name = FPlainName + std::string(TempInfix) + NumberToText(RandomBelow(999));
+        name = DirectoryPart(FPlainName) + FitName(NamePart(FPlainName), TempInfix.size() + 3) +
+               std::string(TempInfix) + NumberToText(RandomBelow(999));
         File file = File::TryCreateNew(name, Access::OwnerOnly);
         if (file.IsOpen()) {
             FTempName = name;
@@ -220,7 +221,9 @@ void TZarkentStreamSifreleyici::DecryptFile() {
     progressStep_ = static_cast<double>(size) / 100.0;
 
     if (FVerify) {
-        FEncryptedStream.Read(FCheckRead.data(), FCheckRead.size()); // missing bytes stay zero
+        // Too short for a check block: not a .zrk file, whatever the password.
+        if (FEncryptedStream.Read(FCheckRead.data(), FCheckRead.size()) != FCheckRead.size())
+            throw ZarkentError("Stream read error", ErrorKind::DamagedFile);
         if (!CheckBlockMatches()) {
             FEncryptedStream.Close();
             FPlainStream.Close();

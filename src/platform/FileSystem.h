@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace zarkent {
@@ -15,6 +16,16 @@ namespace zarkent {
 enum class Access {
     Shared,    // ordinary file: 0666 less the umask
     OwnerOnly, // holds plain data: 0600
+};
+
+// What tells whether a name still leads to the very file that was read, unchanged: the file's
+// device and number, its size, and its modification and change times.
+struct FileIdentity {
+    std::uint64_t device = 0, inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+    std::int64_t changedSeconds = 0, changedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
 };
 
 class File {
@@ -26,7 +37,8 @@ public:
     File& operator=(const File&) = delete;
     ~File();
 
-    // Throws "Cannot open file "PATH". REASON".
+    // Opens a regular file for reading; never through a symbolic link, never blocking on a FIFO.
+    // Throws "Cannot open file "PATH". REASON" (for a link the reason names its target).
     static File OpenRead(const std::string& path);
     // Creates a new file; never replaces or follows an existing name. Throws "Cannot create file "PATH". REASON".
     static File CreateNew(const std::string& path, Access access);
@@ -42,6 +54,7 @@ public:
     std::size_t Read(void* buffer, std::size_t size);
     void Write(const void* data, std::size_t size);
     std::int64_t Size() const;
+    FileIdentity Identity() const;
     void Rewind();
     // Flushes the contents to the disk.
     void Sync();
@@ -54,6 +67,9 @@ private:
     int fd_ = -1;
     std::string path_;
 };
+
+// The identity of what `path` names itself (a link is not followed); nothing when it is gone.
+std::optional<FileIdentity> IdentityOfPath(const std::string& path);
 
 // True when `path` names an existing entry of any kind (a dangling link counts).
 bool PathExists(const std::string& path);

@@ -61,19 +61,70 @@ void File::Fail(const char* what, int error) const {
     throw ZarkentError(std::string(what) + " \"" + path_ + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
 }
 
+namespace {
+[[noreturn]] void CannotOpen(const std::string& path, const std::string& reason) {
+    throw ZarkentError("Cannot open file \"" + path + "\". " + reason, ErrorKind::FileSystem);
+}
+
+const char* KindName(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+FileIdentity IdentityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev),         static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size),         static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            static_cast<std::int64_t>(info.st_mtim.tv_nsec), static_cast<std::int64_t>(info.st_ctim.tv_sec),
+            static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
+}
+} // namespace
+
 File File::OpenRead(const std::string& path) {
+    // Not through a link, and without blocking (a FIFO without a writer would wait forever): the
+    // kind is checked on the handle before a byte is read.
     int fd;
     do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd);
-        throw ZarkentError("Cannot open file \"" + path + "\". " + SystemErrorText(EISDIR), ErrorKind::FileSystem);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat link {};
+        if (error == ELOOP && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            std::string target(4096, '\0');
+            const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+            target.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+            CannotOpen(path, "It is a symbolic link to \"" + target + "\"; choose that file itself");
+        }
+        CannotOpen(path, SystemErrorText(error));
     }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        CannotOpen(path, SystemErrorText(error));
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (S_ISDIR(info.st_mode)) CannotOpen(path, SystemErrorText(EISDIR));
+        CannotOpen(path, std::string("It is ") + KindName(info.st_mode) + ", not a regular file");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return File(fd, path);
+}
+
+FileIdentity File::Identity() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) Fail("Cannot read file", errno);
+    return IdentityOf(info);
+}
+
+std::optional<FileIdentity> IdentityOfPath(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+    return IdentityOf(info);
 }
 
 File File::TryCreateNew(const std::string& path, Access access) {

@@ -214,14 +214,20 @@ TEST(Container, WrongPasswordStopsAtTheCheckBlock) {
     EXPECT_EQ(fs::file_size(dir / "out"), 0u);
     EXPECT_TRUE(sink.positions.empty()); // no chunk of the payload was read
 
-    // Shorter than the check block: the missing bytes count as zero, which is a wrong password.
+    // Shorter than the check block: not a .zrk file at all, which no password changes.
     auto file = ReadBytes(dir / "p.zrk");
-    WriteBytes(dir / "short.zrk", std::vector<std::uint8_t>(file.begin(), file.begin() + 100));
-    EXPECT_EQ(ErrorOf([&] {
-                  TZarkentStreamSifreleyici d("right", ModeDecrypt, dir / "short.zrk", dir / "o2", true,
-                                              flags.Context());
-              }),
-              WrongPasswordMarker);
+    for (int size : {0, 1, 100, 147}) {
+        WriteBytes(dir / "short.zrk", std::vector<std::uint8_t>(file.begin(), file.begin() + size));
+        for (const char* password : {"right", "wrong"}) {
+            fs::remove(dir / "o2");
+            EXPECT_EQ(ErrorOf([&] {
+                          TZarkentStreamSifreleyici d(password, ModeDecrypt, dir / "short.zrk", dir / "o2", true,
+                                                      flags.Context());
+                      }),
+                      "Stream read error")
+                << size << " " << password;
+        }
+    }
 }
 
 TEST(Container, DamagedFilesAreErrors) {

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -216,14 +217,50 @@ TEST(FileJob, FullDiskIsAnError) {
 TEST(FileJob, FailedRenameKeepsTheRestoredContents) {
     TempDir dir;
     Job job;
-    const std::string stored(254, 'n'); // "(0)" + 254 characters is too long for a file name
-    WriteBytes(dir / stored, {1});
-    WriteBytes(dir / "x.zrk", MakeZrk("pw", stored, {5, 6}));
+    WriteBytes(dir / "x.zrk", MakeZrk("pw", "a.txt", {5, 6}));
+    SetFileEventHook([](FileEvent event, const std::string&) { return event == FileEvent::Rename ? EACCES : 0; });
     const std::string error = ErrorOf([&] { DecryptOneFile(dir / "x.zrk", "pw", job.context); });
-    EXPECT_EQ(error, "Cannot rename \"" + (dir / "x.zrk.coz") + "\" to \"" + (dir / ("(0)" + stored)) +
-                         "\". File name too long");
+    SetFileEventHook({});
+    EXPECT_EQ(error, "Cannot rename \"" + (dir / "x.zrk.coz") + "\" to \"" + (dir / "a.txt") + "\". Permission denied");
     EXPECT_EQ(ReadBytes(dir / "x.zrk.coz"), (std::vector<std::uint8_t>{5, 6}));
     EXPECT_TRUE(fs::exists(dir / "x.zrk"));
+}
+
+// Every name the file system takes round-trips: derived names that would be too long are shortened,
+// keeping their extension, and a stored name too long for a file name falls back to the .zrk's own.
+TEST(FileJob, NamesAtTheLengthLimit) {
+    TempDir dir;
+    Job job;
+    for (std::size_t length : {248u, 251u, 252u, 255u}) {
+        const std::string name = std::string(length - 4, 'a') + ".txt";
+        WriteBytes(dir / name, PatternBytes(3000));
+        for (bool compress : {false, true}) {
+            job.compress = compress;
+            const FileOutcome out = EncryptOneFile(dir / name, "pw", job.context);
+            EXPECT_TRUE(out.output.ends_with(".zrk")) << length;
+            EXPECT_LE(NamePart(out.output).size(), MaxNameBytes);
+            RemoveSource(dir / name, out);
+            const FileOutcome back = DecryptOneFile(out.output, "pw", job.context);
+            EXPECT_EQ(back.output, dir / name) << length;
+            RemoveSource(out.output, back);
+            EXPECT_EQ(ReadBytes(dir / name), PatternBytes(3000));
+            EXPECT_EQ(dir.Entries(), Names{name});
+        }
+        fs::remove(dir / name);
+    }
+    job.compress = false;
+    // A taken stored name of 254 bytes: its numbered form is shortened, the extension kept.
+    const std::string stored = std::string(250, 'n') + ".dat";
+    WriteBytes(dir / stored, {1});
+    WriteBytes(dir / "x.zrk", MakeZrk("pw", stored, {5, 6}));
+    const FileOutcome numbered = DecryptOneFile(dir / "x.zrk", "pw", job.context);
+    EXPECT_EQ(numbered.output, dir / ("(0)" + std::string(248, 'n') + ".dat"));
+    EXPECT_EQ(ReadBytes(numbered.output), (std::vector<std::uint8_t>{5, 6}));
+    // A stored name longer than any file name (a crafted file).
+    WriteBytes(dir / "y.zrk", MakeZrk("pw", std::string(300, 'm'), {7}));
+    const FileOutcome own = DecryptOneFile(dir / "y.zrk", "pw", job.context);
+    EXPECT_EQ(own.output, dir / "y");
+    EXPECT_EQ(ReadBytes(own.output), std::vector<std::uint8_t>{7});
 }
 
 } // namespace
@@ -347,6 +384,102 @@ TEST(FileSystem, ReadFillsTheBufferFromAPipe) {
     buffer.resize(3000);
     EXPECT_EQ(buffer, data);
     EXPECT_EQ(pipe.Read(buffer.data(), 10), 0u);
+}
+
+} // namespace
+} // namespace zarkent
+
+namespace zarkent {
+namespace {
+
+using test::ErrorOf;
+using test::ReadBytes;
+using Names = std::vector<std::string>;
+
+struct Flags {
+    std::atomic<bool> compress{false}, cancel{false};
+    StreamContext context;
+    Flags() {
+        context.compressOption = &compress;
+        context.cancelRequested = &cancel;
+    }
+};
+
+// Another program changes the source while it is worked on: the source is never deleted, the
+// output stays, and the error says what happened.
+TEST(FileJob, SourceChangedDuringTheWorkIsKept) {
+    struct Case {
+        const char* what;
+        bool encrypt;
+        FileEvent when;
+        bool replace; // write a new file and rename it over the source, as editors save; else append
+    };
+    const Case cases[] = {
+        {"encryption, replaced", true, FileEvent::Create, true},
+        {"encryption, appended", true, FileEvent::SyncFile, false},
+        {"decryption, replaced", false, FileEvent::Create, true},
+        {"decryption, appended", false, FileEvent::SyncFile, false},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        Flags flags;
+        WriteBytes(dir / "a.txt", PatternBytes(5000));
+        if (!c.encrypt) {
+            RemoveSource(dir / "a.txt", EncryptOneFile(dir / "a.txt", "pw", flags.context));
+        }
+        const std::string source = dir / (c.encrypt ? "a.txt" : "a.txt.zrk");
+        const auto before = ReadBytes(source);
+        std::vector<std::uint8_t> changed = before;
+        changed.push_back(42);
+        bool done = false;
+        SetFileEventHook([&](FileEvent event, const std::string&) {
+            if (event != c.when || done) return 0;
+            done = true;
+            if (c.replace) {
+                WriteBytes(dir / "saved.tmp", changed);
+                fs::rename(dir / "saved.tmp", source);
+            } else {
+                std::ofstream(source, std::ios::app | std::ios::binary).put(42);
+            }
+            return 0;
+        });
+        const FileOutcome out =
+            c.encrypt ? EncryptOneFile(source, "pw", flags.context) : DecryptOneFile(source, "pw", flags.context);
+        SetFileEventHook({});
+        EXPECT_EQ(ErrorOf([&] { RemoveSource(source, out); }), "The file \"" + source + "\" changed while it was " +
+                                                                   (c.encrypt ? "encrypted" : "decrypted") +
+                                                                   ", so it was kept")
+            << c.what;
+        EXPECT_EQ(ReadBytes(source), changed) << c.what;
+        EXPECT_TRUE(fs::exists(out.output)) << c.what;
+    }
+}
+
+// Only regular files are encrypted or decrypted, never through a link; nothing is created otherwise.
+TEST(FileJob, OnlyRegularFilesAndNoLinks) {
+    TempDir dir;
+    Flags flags;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0); // no writer: an open that blocks would hang here
+    WriteBytes(dir / "real.txt", PatternBytes(10));
+    fs::create_symlink(dir / "real.txt", dir / "link.txt");
+    fs::create_symlink(dir / "real.txt", dir / "link.zrk");
+    const std::pair<std::string, std::string> cases[] = {
+        {dir / "fifo", "It is a FIFO, not a regular file"},
+        {"/dev/zero", "It is a character device, not a regular file"},
+        {dir / "link.txt", "It is a symbolic link to \"" + (dir / "real.txt") + "\"; choose that file itself"},
+        {dir / "link.zrk", "It is a symbolic link to \"" + (dir / "real.txt") + "\"; choose that file itself"},
+        {dir.Path().string(), "Is a directory"},
+    };
+    for (const auto& [path, reason] : cases) {
+        for (bool encrypt : {true, false}) {
+            EXPECT_EQ(ErrorOf([&] {
+                          encrypt ? EncryptOneFile(path, "pw", flags.context)
+                                  : DecryptOneFile(path, "pw", flags.context);
+                      }),
+                      "Cannot open file \"" + path + "\". " + reason);
+        }
+    }
+    EXPECT_EQ(dir.Entries(), (Names{"fifo", "link.txt", "link.zrk", "real.txt"}));
 }
 
 } // namespace
