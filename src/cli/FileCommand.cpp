@@ -97,6 +97,24 @@ std::int64_t SizeOf(const std::string& path) {
     }
 }
 
+// A name or message as it may be printed: control characters (a crafted stored name could hold
+// terminal escape sequences) are shown as \xHH. The files keep their real names.
+std::string Printable(std::string_view text) {
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string shown;
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte == 0x7F) {
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 15];
+        } else {
+            shown += ch;
+        }
+    }
+    return shown;
+}
+
 enum class FileResult { Done, WrongPassword, Failed };
 
 FileResult ProcessOne(const FileOptions& options, const std::string& path, const std::string& password,
@@ -104,7 +122,7 @@ FileResult ProcessOne(const FileOptions& options, const std::string& path, const
     std::optional<TerminalProgress> bar;
     StreamContext context;
     if (StderrIsTerminal()) {
-        bar.emplace(io.err, path, SizeOf(path));
+        bar.emplace(io.err, Printable(path), SizeOf(path));
         context.progress = &*bar;
     }
     context.cancelRequested = &InterruptRequested();
@@ -115,19 +133,19 @@ FileResult ProcessOne(const FileOptions& options, const std::string& path, const
             options.encrypt ? EncryptOneFile(path, password, context) : DecryptOneFile(path, password, context);
         if (bar) bar->Finish();
         if (outcome.cancelled) {
-            io.err << path << ": " << EnglishText(41) << "\n";
+            io.err << Printable(path) << ": " << EnglishText(41) << "\n";
             return FileResult::Failed;
         }
         if (!options.keep) RemoveSource(path, outcome);
-        io.out << outcome.output << "\n";
+        io.out << Printable(outcome.output) << "\n";
         return FileResult::Done;
     } catch (const std::exception& e) {
         if (bar) bar->Finish();
         if (IsWrongPassword(e)) {
-            io.err << path << ": " << EnglishText(99) << "\n";
+            io.err << Printable(path) << ": " << EnglishText(99) << "\n";
             return FileResult::WrongPassword;
         }
-        io.err << path << ": " << e.what() << "\n";
+        io.err << Printable(path) << ": " << Printable(e.what()) << "\n";
         return FileResult::Failed;
     }
 }
@@ -145,8 +163,10 @@ int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams i
     InstallInterruptHandlers();
     const std::atomic<bool> compress{options.compress};
     bool otherFailure = false, wrongPassword = false;
+    std::size_t processed = 0;
     for (const std::string& path : options.paths) {
         if (InterruptRequested().load()) break;
+        ++processed;
         switch (ProcessOne(options, path, password, compress, io)) {
         case FileResult::Done:
             break;
@@ -160,7 +180,8 @@ int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams i
     }
     SecureClear(password);
     io.out << std::flush;
-    if (otherFailure || InterruptRequested().load()) return ExitFailure;
+    // A signal that came after the last file was done changes nothing about its success.
+    if (otherFailure || processed < options.paths.size()) return ExitFailure;
     return wrongPassword ? ExitWrongPassword : ExitOk;
 }
 

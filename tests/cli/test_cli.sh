@@ -102,6 +102,30 @@ check "size limit message" 'big.bin: Cannot write file "big.bin.zrk". File too l
 check "size limit leaves the source only" "big.bin" "$(ls big.bin*)"
 rm -f big.bin
 
+# Control characters in names are shown escaped; the files keep their real names.
+printf 'x' >"$(printf 'e\033[31mvil')"
+run encrypt --password-file pw "$(printf 'e\033[31mvil')"
+check "escaped name exit" 0 "$rc"
+check "escaped name printed" 'e\x1b[31mvil.zrk' "$out"
+check "real name kept" 1 "$(ls | grep -c "$(printf '^e\033\\[31mvil.zrk$')")"
+rm -f e*vil.zrk
+
+# Only regular files, never through a link.
+printf 'x' >real.txt; ln -s real.txt link.txt; mkfifo fifo
+run encrypt --password-file pw link.txt fifo
+check "link and fifo exit" 1 "$rc"
+check "link message" 'link.txt: Cannot open file "link.txt". It is a symbolic link to "real.txt"; choose that file itself' "$(sed -n 1p err.txt)"
+check "fifo message" 'fifo: Cannot open file "fifo". It is a FIFO, not a regular file' "$(sed -n 2p err.txt)"
+check "nothing created" "fifo link.txt real.txt" "$(ls fifo link.txt real.txt* | tr '\n' ' ' | sed 's/ $//')"
+rm -f real.txt link.txt fifo
+
+# Too short for a .zrk file: damaged, not a wrong password.
+head -c 100 /dev/zero >short.zrk
+run decrypt --password-file pw short.zrk
+check "short zrk exit" 1 "$rc"
+check "short zrk message" "short.zrk: Stream read error" "$err"
+rm -f short.zrk
+
 # Files written by earlier builds keep decrypting.
 for golden in sample-stored.zrk:"Zarkent golden 1" sample-compressed.zrk:"şifre ĞÜ 2"; do
     name=${golden%%:*}

@@ -55,11 +55,15 @@ TEST(Settings, StoredValuesAreRead) {
         int priorityIndex;
     };
     const Case cases[] = {
-        {"2", "tphighest", true, 2, 1, 5}, {"1", "tpidle", true, 1, 1, 0},       {"2", "tptimecritical", true, 2, 1, 6},
+        {"2", "tphighest", true, 2, 1, 5},
+        {"1", "tpidle", true, 1, 1, 0},
+        {"2", "tptimecritical", true, 2, 1, 6},
         {"2", "TPHIGHER", true, 2, 1, 3}, // names are case-sensitive: the priority stays
-        {"1", "", true, 1, 1, 3},          {"abc", "tphighest", false, 0, 0, 3}, // not a number: the load stops before
-                                                                                 // anything is set
-        {"", "tplowest", false, 0, 0, 3},  {"258", "tplower", true, 2, 1, 2},    // taken as a byte
+        {"1", "", true, 1, 1, 3},
+        {"abc", "tphighest", false, 0, 0, 3}, // not a number: the load stops before
+                                              // anything is set
+        {"", "tplowest", false, 0, 0, 3},
+        {"258", "tplower", true, 2, 1, 2}, // taken as a byte
     };
     for (const Case& c : cases) {
         MemoryStore store;
