@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds with warnings as errors and runs every test; then builds the core with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again.
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again, and the container tests under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -16,3 +17,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARKENT_WERROR=ON -DZARKENT_
       -DZARKENT_SANITIZE=address,undefined >/dev/null
 cmake --build build-asan -j2
 (cd build-asan && ctest --output-on-failure -j2 -L core)
+
+# The container's threaded parts (the writer thread, cancel and progress) under ThreadSanitizer.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZARKENT_WERROR=ON -DZARKENT_CORE_ONLY=ON \
+      -DZARKENT_SANITIZE=thread >/dev/null
+cmake --build build-tsan -j2 --target test_container
+(cd build-tsan && ctest --output-on-failure -R '^test_container$')
