@@ -66,6 +66,13 @@ class JobsTest : public QObject {
             SetFileEventHook({});
         }
     };
+    // Starts the encryption or decryption of `name` as the main window does (both windows on).
+    void StartWindowJob(bool encrypt, const char* name) {
+        if (encrypt)
+            jobs::JobThread::Start<TSifrele>(P(name), QString("pw"), true, true);
+        else
+            jobs::JobThread::Start<TSifreCoz>(P(name), QString("pw"), true, true);
+    }
     // Delivers what finished jobs queued for the windows.
     static void DeliverQueuedCalls() { QCoreApplication::sendPostedEvents(); }
 
@@ -247,10 +254,7 @@ private slots:
                 }
                 return 0;
             });
-            if (encrypt)
-                jobs::JobThread::Start<TSifrele>(P("b.txt"), QString("pw"), true, true);
-            else
-                jobs::JobThread::Start<TSifreCoz>(P("a.txt.zrk"), QString("pw"), true, true);
+            StartWindowJob(encrypt, encrypt ? "b.txt" : "a.txt.zrk");
             WaitForReport();
             SetFileEventHook({});
             ExpectReport(Row(77), result->UyariResim);
@@ -283,10 +287,7 @@ private slots:
             return event == FileEvent::Remove && path == source ? EACCES : 0;
         });
         State().CloseWhenJobsFinish = true;
-        if (encrypt)
-            jobs::JobThread::Start<TSifrele>(P("a.txt"), QString("pw"), true, true);
-        else
-            jobs::JobThread::Start<TSifreCoz>(P("a.txt.zrk"), QString("pw"), true, true);
+        StartWindowJob(encrypt, encrypt ? "a.txt" : "a.txt.zrk");
         WaitForReport();
         SetFileEventHook({});
         ExpectReport(Row(39), result->Hata);
