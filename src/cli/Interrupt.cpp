@@ -2,21 +2,31 @@
 
 #include <csignal>
 
+#include "platform/FileSystem.h"
+
 namespace zarkent::cli {
 
 namespace {
 std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
+std::atomic<int> signalsSeen{0};
+static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
 
-extern "C" void OnInterrupt(int) {
-    interrupted.store(true);
+extern "C" void OnInterrupt(int signal) {
+    if (signalsSeen.fetch_add(1) == 0) {
+        interrupted.store(true);
+        return;
+    }
+    // A second signal (GNU timeout sends one to the process and one to its group, an impatient user
+    // presses Ctrl-C twice): end now, but take the partial outputs along.
+    RemovePartialFiles();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
 }
 } // namespace
 
 void InstallInterruptHandlers() {
     struct sigaction interrupt {};
     interrupt.sa_handler = OnInterrupt;
-    interrupt.sa_flags = SA_RESETHAND;
     ::sigaction(SIGINT, &interrupt, nullptr);
     ::sigaction(SIGTERM, &interrupt, nullptr);
 }

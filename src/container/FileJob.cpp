@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 
 #include "container/Naming.h"
 
@@ -19,6 +20,7 @@ EncryptOutcome EncryptOneFile(const std::string& source, std::string_view passwo
     File output =
         CreateUniqueFile(DirectoryPart(source), NamePart(source) + std::string(EncryptedExtension), Access::Shared);
     const std::string outputPath = output.Path();
+    const PartialFile partial(outputPath); // until it is complete and on the disk
     EncryptOutcome outcome;
     outcome.encrypted = true;
     outcome.sourceIdentity = identity;
@@ -45,6 +47,8 @@ DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view pas
     File intermediate =
         CreateUniqueFile(folder, NamePart(encrypted) + std::string(IntermediateExtension), Access::OwnerOnly);
     const std::string intermediatePath = intermediate.Path();
+    const PartialFile partial(intermediatePath);
+    std::optional<PartialFile> partialTemp;
     std::string tempPath;
     DecryptOutcome outcome;
     outcome.sourceIdentity = identity;
@@ -52,6 +56,7 @@ DecryptOutcome DecryptOneFile(const std::string& encrypted, std::string_view pas
         TZarkentStreamSifreleyici decryptor(password, ModeDecrypt, std::move(source), std::move(intermediate), true,
                                             context);
         tempPath = decryptor.FTempName;
+        if (!tempPath.empty()) partialTemp.emplace(tempPath);
         if (CancelSeen(decryptor, context)) {
             RemoveFile(intermediatePath);
             if (!tempPath.empty()) RemoveFile(tempPath);

@@ -123,6 +123,7 @@ File TZarkentStreamSifreleyici::CreateTempFile() {
         File file = File::TryCreateNew(name, Access::OwnerOnly);
         if (file.IsOpen()) {
             FTempName = name;
+            tempPartial_.emplace(name);
             return file;
         }
     }

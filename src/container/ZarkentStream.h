@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<TZarkenter> FCipher;
     static constexpr std::size_t BufferSize = 65540;
     std::unique_ptr<std::uint8_t[]> FInBuffer;
+    std::optional<PartialFile> tempPartial_; // the temporary file, while it is written
     File FEncryptedStream;
     File FPlainStream;
     std::uint8_t FMode = 0;

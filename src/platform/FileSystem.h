@@ -86,6 +86,25 @@ void SyncParentDirectory(const std::string& path);
 
 std::string SystemErrorText(int error);
 
+// A file that is still being written (an output, an intermediate, a temporary file), registered
+// for as long as the object lives so that a process about to be ended by a signal can remove it.
+// A path too long for the registry, or a full registry, is simply not registered.
+class PartialFile {
+public:
+    explicit PartialFile(const std::string& path);
+    PartialFile(PartialFile&& other) noexcept;
+    PartialFile& operator=(PartialFile&& other) noexcept;
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+    ~PartialFile();
+
+private:
+    int slot_ = -1;
+};
+
+// Removes every registered partial file. Async-signal-safe: only reads the registry and unlinks.
+void RemovePartialFiles() noexcept;
+
 // Seam for tests: each creation, flush, rename and removal is reported to the hook before it
 // happens, with the path it concerns (a rename: its target). A hook that returns an error number
 // makes the operation fail with that error. The hook runs on the thread doing the operation.

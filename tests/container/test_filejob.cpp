@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -480,6 +481,29 @@ TEST(FileJob, OnlyRegularFilesAndNoLinks) {
         }
     }
     EXPECT_EQ(dir.Entries(), (Names{"fifo", "link.txt", "link.zrk", "real.txt"}));
+}
+
+} // namespace
+} // namespace zarkent
+
+namespace zarkent {
+namespace {
+
+// What a dying process removes: the files registered as partial at that moment, nothing else.
+TEST(FileSystem, PartialFilesAreRemovedOnlyWhileRegistered) {
+    TempDir dir;
+    for (const char* name : {"a", "b", "c"})
+        WriteBytes(dir / name, {1});
+    std::optional<PartialFile> a(std::in_place, dir / "a");
+    { const PartialFile b(dir / "b"); } // finished: no longer partial
+    PartialFile c(dir / "c");
+    PartialFile moved(std::move(c));
+    RemovePartialFiles();
+    EXPECT_EQ(dir.Entries(), Names{"b"});
+    WriteBytes(dir / "a", {2});
+    a.reset();
+    RemovePartialFiles();
+    EXPECT_EQ(dir.Entries(), (Names{"a", "b"}));
 }
 
 } // namespace
