@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, builds with warnings as errors and runs every test; then builds the core with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again, and the container tests under
-# ThreadSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again, runs the container
+# tests under ThreadSanitizer and fuzzes the decryption path for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -23,3 +23,6 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZARKENT_WERROR=ON -DZARKENT_
       -DZARKENT_SANITIZE=thread >/dev/null
 cmake --build build-tsan -j2 --target test_container
 (cd build-tsan && ctest --output-on-failure -R '^test_container$')
+
+# A minute of fuzzing the decryption path (clang's libFuzzer with ASan and UBSan).
+bash fuzz/run.sh 60
