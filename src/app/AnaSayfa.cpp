@@ -95,6 +95,10 @@ void TSayfa1::SetPeers(const MainWindowPeers& peers) {
         peers_.passwordDialog->SetPasswordTarget(this);
         peers_.passwordDialog->SetPasswordGeneratorAction(GucluSifreYaratici);
     }
+    if (peers_.folderWindow) {
+        peers_.folderWindow->SetHost(this);
+        peers_.folderWindow->SetPasswordDialog(peers_.passwordDialog);
+    }
     if (peers_.resultWindow) {
         connect(peers_.resultWindow, &TDurumBelirt::MainWindowToBack, this, [this] { lower(); });
         // A main window hidden by the close query comes back when the program is to stay open after all.
@@ -242,12 +246,15 @@ void TSayfa1::BuildActions() {
         language->setCheckable(true);
 
     // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later :
-         {BirKlasordekiTumDosyalariSifrele, BirKlasordekiDosyalariTopluOlarakAc, Seffaflik, GuvenliDosyaSilme,
-          GucluSifreYaratici, RastgeleSayiMotoru, MD5HesaplamaAraci, Hakkinda, Turkce, English})
+    for (QAction* later : {Seffaflik, GuvenliDosyaSilme, GucluSifreYaratici, RastgeleSayiMotoru, MD5HesaplamaAraci,
+                           Hakkinda, Turkce, English})
         later->setEnabled(false);
 
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
+    connect(BirKlasordekiTumDosyalariSifrele, &QAction::triggered, this,
+            &TSayfa1::BirKlasordekiTumDosyalariSifreleExecute);
+    connect(BirKlasordekiDosyalariTopluOlarakAc, &QAction::triggered, this,
+            &TSayfa1::BirKlasordekiDosyalariTopluOlarakAcExecute);
     connect(SifreliBirDosyaAc, &QAction::triggered, this, &TSayfa1::SifreliBirDosyaAcExecute);
     connect(Cikis, &QAction::triggered, this, &TSayfa1::CikisExecute);
     connect(HerZamanUstte, &QAction::triggered, this, &TSayfa1::HerZamanUstteExecute);
@@ -355,6 +362,7 @@ void TSayfa1::ApplyLanguage() {
     if (!Lang().CopySet()) return;
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
+    if (peers_.folderWindow) peers_.folderWindow->UpdateCaptions();
     UpdateCaptions(Row);
     if (peers_.passwordDialog) peers_.passwordDialog->UpdateCaptions();
 }
@@ -469,6 +477,7 @@ void TSayfa1::islemClick() {
         } else {
             state.BatchDirection = 1;
         }
+        state.CmdLineFileCount = static_cast<std::int32_t>(state.CmdLineFiles.size());
         state.BatchFileList = state.CmdLineFiles;
         HandOverToFolderWindow(43);
         return;
@@ -496,13 +505,52 @@ void TSayfa1::islemClick() {
 
 void TSayfa1::HandOverToFolderWindow(int messageRow) {
     SharedState& state = State();
+    TKlasoriciSifrelemePenceresi* folder = peers_.folderWindow;
+    if (!folder) return;
+    folder->mesaj->setText(Row(messageRow));
+    folder->basla->setText(Row(14));
     state.BatchFromMain = true;
+    folder->show();
+    // The main window's fields stay as they are on a hand-over.
     state.BatchPassword = pass1->text().toLocal8Bit().toStdString();
-    // The folder window takes over from here once it exists; until then the user is told plainly.
-    dialogs::ShowMessage(this, Row(39),
-                         Row(messageRow) +
-                             "\r\n\r\nFolder and list jobs are not available in this version: " + DosyaYolu->text(),
-                         QMessageBox::Information, QMessageBox::Ok);
+    folder->basla->click();
+}
+
+void TSayfa1::OpenFolderWindow(int direction, int messageRow) {
+    TKlasoriciSifrelemePenceresi* folder = peers_.folderWindow;
+    if (!folder) return;
+    State().BatchDirection = static_cast<std::uint8_t>(direction);
+    CentreOnScreen(folder);
+    folder->mesaj->setText(Row(messageRow));
+    folder->basla->setText(Row(14));
+    folder->show();
+    folder->raise();
+    folder->activateWindow();
+}
+
+void TSayfa1::BirKlasordekiTumDosyalariSifreleExecute() {
+    OpenFolderWindow(1, 43);
+}
+
+void TSayfa1::BirKlasordekiDosyalariTopluOlarakAcExecute() {
+    OpenFolderWindow(2, 44);
+}
+
+void TSayfa1::ResetToEncryption() {
+    DosyaYolu->clear();
+    islem->setText(Row(54));
+    Sifrele->setChecked(true);
+}
+
+void TSayfa1::ClearAfterBatchStart(int captionRow) {
+    pass1->clear();
+    pass2->clear();
+    DosyaYolu->clear();
+    islem->setText(Row(captionRow));
+}
+
+void TSayfa1::ShowMainWindow() {
+    show();
 }
 
 void TSayfa1::SifreleClick() {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "dialogs/Dialogs_mod.h"
+#include "jobs/KlasordekiDosyalariSifrelemePenceresi.h"
 #include "jobs/SifreEkrani.h"
 #include "lang/Language.h"
 
@@ -37,9 +38,10 @@ struct MainWindowPeers {
     TSifreEx* passwordDialog = nullptr;
     TDurumSayfasi* progressPage = nullptr;
     TDurumBelirt* resultWindow = nullptr;
+    TKlasoriciSifrelemePenceresi* folderWindow = nullptr;
 };
 
-class TSayfa1 : public QMainWindow, public PasswordTarget {
+class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
     Q_OBJECT
 
 public:
@@ -124,6 +126,11 @@ public:
     // Copies the set chosen by ActiveLanguage and rewrites the captions of every window.
     void ApplyLanguage();
 
+    // FolderWindowHost: what the folder window does to this window.
+    void ResetToEncryption() override;
+    void ClearAfterBatchStart(int captionRow) override;
+    void ShowMainWindow() override;
+
     // Takes the dropped paths as the drop handler does.
     void DropPaths(const QStringList& paths);
 
@@ -133,6 +140,8 @@ public slots:
     void CozClick();
     void GozatClick();
     void BirDosyaSifreleExecute();
+    void BirKlasordekiTumDosyalariSifreleExecute();
+    void BirKlasordekiDosyalariTopluOlarakAcExecute();
     void SifreliBirDosyaAcExecute();
     void pass1Change();
     void SilClick();
@@ -164,6 +173,8 @@ private:
     void ApplyDirectionOf(const QString& path);
     void ShowPasswordDialog();
     void HandOverToFolderWindow(int messageRow);
+    // The folder window for a direction, centred, with its message; `basla` is not clicked.
+    void OpenFolderWindow(int direction, int messageRow);
     bool OpenFileDialog();
     // The two open actions: the open dialog for a direction, then the password dialog.
     void OpenFileFor(bool decrypt);

@@ -10,6 +10,7 @@
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
 #include "jobs/JobThread.h"
+#include "jobs/KlasordekiDosyalariSifrelemePenceresi.h"
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
 #include "state/SharedState.h"
@@ -36,8 +37,9 @@ int main(int argc, char** argv) {
     TSifreEx passwordDialog;
     TDurumBelirt resultWindow;
     TDurumSayfasi progressPage;
-    SetJobWindows(JobWindows(&progressPage, &resultWindow));
-    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow});
+    TKlasoriciSifrelemePenceresi folderWindow;
+    SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
+    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow});
     mainWindow.show();
 
     const int result = app.exec();

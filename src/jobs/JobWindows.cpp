@@ -1,6 +1,7 @@
 #include "jobs/JobWindows.h"
 
 #include "jobs/DurumSayfasi.h"
+#include "jobs/KlasordekiDosyalariSifrelemePenceresi.h"
 #include "jobs/UiChannel.h"
 
 namespace zarkent {
@@ -33,6 +34,58 @@ JobWindows::JobWindows(TDurumSayfasi* progressPage, TDurumBelirt* resultWindow)
     : progressPage_(progressPage), resultWindow_(resultWindow),
       progressChannel_(progressPage != nullptr ? progressPage->Channel() : nullptr),
       resultChannel_(resultWindow != nullptr ? resultWindow->Channel() : nullptr) {}
+
+JobWindows::JobWindows(TDurumSayfasi* progressPage, TDurumBelirt* resultWindow,
+                       TKlasoriciSifrelemePenceresi* folderWindow, QWidget* mainWindow)
+    : JobWindows(progressPage, resultWindow) {
+    folderWindow_ = folderWindow;
+    folderChannel_ = folderWindow != nullptr ? folderWindow->Channel() : nullptr;
+    mainWindow_ = mainWindow;
+}
+
+void JobWindows::HideFolderWindow() const {
+    if (folderChannel_) {
+        folderChannel_->Post([window = folderWindow_] {
+            if (window->isVisible()) window->hide();
+        });
+    }
+}
+
+void JobWindows::StepFolderBar() const {
+    if (folderChannel_) folderChannel_->Post([window = folderWindow_] { window->StepBar(); });
+}
+
+void JobWindows::SetFolderBarMaximum(int maximum) const {
+    if (folderChannel_) folderChannel_->Post([window = folderWindow_, maximum] { window->SetBarMaximum(maximum); });
+}
+
+void JobWindows::CloseFolderWindow() const {
+    if (folderChannel_) folderChannel_->Post([window = folderWindow_] { window->Kapat(); });
+}
+
+void JobWindows::ShowMainWindow() const {
+    if (folderChannel_) {
+        folderChannel_->Post([main = mainWindow_] {
+            if (main) main->show();
+        });
+    }
+}
+
+void JobWindows::HideMainWindow() const {
+    if (folderChannel_) {
+        folderChannel_->Post([main = mainWindow_] {
+            if (main) main->hide();
+        });
+    }
+}
+
+void JobWindows::CloseMainWindow() const {
+    if (folderChannel_) {
+        folderChannel_->Post([main = mainWindow_] {
+            if (main) main->close();
+        });
+    }
+}
 
 void JobWindows::ShowProgress() const {
     if (progressChannel_) {

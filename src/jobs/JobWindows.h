@@ -5,7 +5,9 @@
 // one thread makes (through this facade and through its ProgressPageSink) are carried out in the
 // order it made them. A facade without a window, or whose window is gone, drops the calls.
 
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <memory>
 #include <string>
 
@@ -15,6 +17,7 @@
 namespace zarkent {
 
 class TDurumSayfasi;
+class TKlasoriciSifrelemePenceresi;
 class UiChannel;
 
 // Forwards the encryptor's progress to the progress page: maximum to the bar, a position to the bar
@@ -41,12 +44,25 @@ public:
     JobWindows() = default;
     // Construct on the user-interface thread; copies may then be handed to job threads.
     JobWindows(TDurumSayfasi* progressPage, TDurumBelirt* resultWindow);
+    // With the folder window and the main window, for the batches.
+    JobWindows(TDurumSayfasi* progressPage, TDurumBelirt* resultWindow, TKlasoriciSifrelemePenceresi* folderWindow,
+               QWidget* mainWindow);
 
     void ShowProgress() const;
     // Bar position 0 and maximum 100; closes the page if it is visible.
     void ResetAndCloseProgress() const;
     void StopResultTimer() const;
     void Report(ResultOutcome outcome, const QString& message) const;
+
+    // The folder window: hidden when visible; one step of its bar; its bar maximum; reset and close.
+    void HideFolderWindow() const;
+    void StepFolderBar() const;
+    void SetFolderBarMaximum(int maximum) const;
+    void CloseFolderWindow() const;
+    // The main window (through the folder window's channel, so in order with the calls above).
+    void ShowMainWindow() const;
+    void HideMainWindow() const;
+    void CloseMainWindow() const;
 
     // A sink for the encryptor that reports to this facade's progress page, in order with the calls above.
     ProgressPageSink Progress() const;
@@ -56,6 +72,9 @@ private:
     TDurumBelirt* resultWindow_ = nullptr;
     std::shared_ptr<UiChannel> progressChannel_;
     std::shared_ptr<UiChannel> resultChannel_;
+    TKlasoriciSifrelemePenceresi* folderWindow_ = nullptr;
+    std::shared_ptr<UiChannel> folderChannel_;
+    QPointer<QWidget> mainWindow_;
 };
 
 } // namespace zarkent

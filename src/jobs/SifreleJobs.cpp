@@ -90,19 +90,34 @@ struct SingleFileJob::Direction {
     std::atomic<bool> SharedState::*failedFlag;
     bool alwaysReportFailure;  // a failed decryption is reported also inside a batch
     bool cancelClearsJobFlags; // a cancelled decryption clears JobsActive and CloseWhenJobsFinish itself
+    bool hidesFolderWindow;    // a failed decryption takes the folder window out of sight
     QString (*failureText)(const std::exception& e);
 };
 
-const SingleFileJob::Direction SingleFileJob::Encryption{EncryptOneFile, 104,   &SharedState::EncryptFailed,
-                                                         false,          false, EncryptionFailureText};
-const SingleFileJob::Direction SingleFileJob::Decryption{DecryptOneFile, 97,   &SharedState::DecryptFailed,
-                                                         true,           true, DecryptionFailureText};
+const SingleFileJob::Direction SingleFileJob::Encryption{
+    .work = EncryptOneFile,
+    .successRow = 104,
+    .failedFlag = &SharedState::EncryptFailed,
+    .alwaysReportFailure = false,
+    .cancelClearsJobFlags = false,
+    .hidesFolderWindow = false,
+    .failureText = EncryptionFailureText,
+};
+const SingleFileJob::Direction SingleFileJob::Decryption{
+    .work = DecryptOneFile,
+    .successRow = 97,
+    .failedFlag = &SharedState::DecryptFailed,
+    .alwaysReportFailure = true,
+    .cancelClearsJobFlags = true,
+    .hidesFolderWindow = true,
+    .failureText = DecryptionFailureText,
+};
 
-SingleFileJob::SingleFileJob(StartKey key, const QString& fileName, const QString& password, bool showResult,
+SingleFileJob::SingleFileJob(StartKey key, std::string fileName, std::string password, bool showResult,
                              bool showProgress)
     : JobThread(key), windows_(CurrentJobWindows()) {
-    FPassword = password.toLocal8Bit().toStdString();
-    FFileName = fileName.toLocal8Bit().toStdString();
+    FPassword = std::move(password);
+    FFileName = std::move(fileName);
     State().JobsActive = true;
     FShowResult = showResult;
     FShowProgress = showProgress;
@@ -119,6 +134,7 @@ void SingleFileJob::Run(const Direction& direction) {
     failed = false;
     FStartTime = std::chrono::steady_clock::now();
     auto fail = [&](const QString& message) {
+        if (direction.hidesFolderWindow) windows_.HideFolderWindow();
         failed = true;
         state.JobsActive = false;
         state.CloseWhenJobsFinish = false; // an error is always seen: the program stays
@@ -165,15 +181,27 @@ void SingleFileJob::Run(const Direction& direction) {
     if (FShowResult) windows_.Report(ResultOutcome::Success, SuccessText(direction.successRow, FElapsed));
 }
 
+namespace {
+std::string Bytes(const QString& text) {
+    return text.toLocal8Bit().toStdString();
+}
+} // namespace
+
 TSifrele::TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress)
-    : SingleFileJob(key, fileName, password, showResult, showProgress) {}
+    : SingleFileJob(key, Bytes(fileName), Bytes(password), showResult, showProgress) {}
+
+TSifrele::TSifrele(StartKey key, std::string fileName, std::string password, bool showResult, bool showProgress)
+    : SingleFileJob(key, std::move(fileName), std::move(password), showResult, showProgress) {}
 
 void TSifrele::Execute() {
     Run(Encryption);
 }
 
 TSifreCoz::TSifreCoz(StartKey key, const QString& fileName, const QString& password, bool showProgress, bool showResult)
-    : SingleFileJob(key, fileName, password, showResult, showProgress) {}
+    : SingleFileJob(key, Bytes(fileName), Bytes(password), showResult, showProgress) {}
+
+TSifreCoz::TSifreCoz(StartKey key, std::string fileName, std::string password, bool showProgress, bool showResult)
+    : SingleFileJob(key, std::move(fileName), std::move(password), showResult, showProgress) {}
 
 void TSifreCoz::Execute() {
     Run(Decryption);

@@ -36,7 +36,8 @@ protected:
     static const Direction Decryption;
 
     // Stores the arguments, sets JobsActive and shows the progress page when asked.
-    SingleFileJob(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress);
+    // The file name and password are the bytes the file system and the cipher take.
+    SingleFileJob(StartKey key, std::string fileName, std::string password, bool showResult, bool showProgress);
     ~SingleFileJob() override;
     // The whole run: the file work, then the cancel, error or successful end with its reports.
     void Run(const Direction& direction);
@@ -56,6 +57,8 @@ class TSifrele : public SingleFileJob {
 
 public:
     TSifrele(StartKey key, const QString& fileName, const QString& password, bool showResult, bool showProgress);
+    // For the batches: the name as the folder listing gave it, whatever its bytes.
+    TSifrele(StartKey key, std::string fileName, std::string password, bool showResult, bool showProgress);
 
 protected:
     void Execute() override;
@@ -67,6 +70,7 @@ class TSifreCoz : public SingleFileJob {
 public:
     // The two options come the other way round here.
     TSifreCoz(StartKey key, const QString& fileName, const QString& password, bool showProgress, bool showResult);
+    TSifreCoz(StartKey key, std::string fileName, std::string password, bool showProgress, bool showResult);
 
 protected:
     void Execute() override;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zarkent {
 
@@ -70,6 +71,16 @@ private:
 
 // The identity of what `path` names itself (a link is not followed); nothing when it is gone.
 std::optional<FileIdentity> IdentityOfPath(const std::string& path);
+
+// One entry of a folder listing; a link is reported as a link, never followed.
+struct FolderEntry {
+    enum class Kind { RegularFile, Folder, Link, Other };
+    std::string name;
+    Kind kind;
+};
+// The entries of `folder` (without "." and ".."), hidden ones included, in no particular order.
+// Throws "Cannot read folder "FOLDER". REASON".
+std::vector<FolderEntry> ListFolder(const std::string& folder);
 
 // True when `path` names an existing entry of any kind (a dangling link counts).
 bool PathExists(const std::string& path);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
@@ -241,6 +242,39 @@ void File::Close() {
     const int fd = std::exchange(fd_, -1);
     // close() can report a delayed write error (for example on network file systems).
     if (::close(fd) != 0 && errno != EINTR) Fail("Cannot write file", errno);
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        throw ZarkentError("Cannot read folder \"" + folder + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
+    }
+    std::vector<FolderEntry> entries;
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat info {};
+        FolderEntry::Kind kind = FolderEntry::Kind::Other;
+        if (::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISREG(info.st_mode))
+                kind = FolderEntry::Kind::RegularFile;
+            else if (S_ISDIR(info.st_mode))
+                kind = FolderEntry::Kind::Folder;
+            else if (S_ISLNK(info.st_mode))
+                kind = FolderEntry::Kind::Link;
+        }
+        entries.push_back({name, kind});
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0)
+        throw ZarkentError("Cannot read folder \"" + folder + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
+    return entries;
 }
 
 bool PathExists(const std::string& path) {

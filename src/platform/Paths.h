@@ -7,6 +7,13 @@
 
 namespace zarkent {
 
+// The separator the program writes between a folder and a name.
+#ifdef _WIN32
+inline constexpr char PreferredSeparator = '\\';
+#else
+inline constexpr char PreferredSeparator = '/';
+#endif
+
 // Folder separators of the platform: '/' on Linux; '\\', '/' and the drive colon on Windows.
 bool IsPathSeparator(char ch);
 

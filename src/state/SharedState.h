@@ -27,6 +27,7 @@ struct SharedState {
     // What the command line, a drop or the main window handed on (user-interface thread only).
     std::atomic<std::uint8_t> StartMode{0};
     std::vector<std::string> CmdLineFiles;
+    std::int32_t CmdLineFileCount = 0; // the count handed to a batch job
     std::atomic<bool> PasswordDialogFillsMain{false};
 
     // The folder window's hand-over values (user-interface thread, then read by the batch job it starts).

@@ -15,6 +15,7 @@
 #include "DialogScript.h"
 #include "TempDir.h"
 #include "app/AnaSayfa.h"
+#include "container/FileJob.h"
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
 #include "jobs/SifreEkrani.h"
@@ -38,6 +39,9 @@ QString Turkish(int row) {
 QString English(int row) {
     return QString::fromUtf8(EnglishText(row).data(), int(EnglishText(row).size()));
 }
+QString P(const TempDir& dir, const char* name) {
+    return QString::fromStdString(dir / name);
+}
 
 void ResetState() {
     SharedState& s = State();
@@ -55,6 +59,9 @@ void ResetState() {
     s.BatchPassword.clear();
     s.BatchFileList.clear();
     s.BatchFromMain = false;
+    s.BatchStopRequested = false;
+    s.EncryptFailed = false;
+    s.DecryptFailed = false;
     s.SelectedLanguage = 0;
     Lang().ActiveLanguage = 0;
 }
@@ -76,6 +83,7 @@ struct Program {
     TSifreEx password;
     TDurumBelirt result;
     TDurumSayfasi page;
+    TKlasoriciSifrelemePenceresi folder;
     bool quit = false;
 
     explicit Program(const QStringList& args = {}) {
@@ -83,8 +91,8 @@ struct Program {
         main = std::make_unique<TSayfa1>(args);
         main->SetQuitHook([this] { quit = true; });
         result.SetQuitHook([] {});
-        main->SetPeers({&password, &page, &result});
-        SetJobWindows(JobWindows(&page, &result));
+        main->SetPeers({&password, &page, &result, &folder});
+        SetJobWindows(JobWindows(&page, &result, &folder, main.get()));
     }
     ~Program() { SetJobWindows(JobWindows()); }
     QString ConfigFile() const { return QString::fromStdString(config / "Zarkent/Zarkent.conf"); }
@@ -201,26 +209,36 @@ private slots:
     }
 
     // Several command-line paths: decryption keeps only the .zrk paths when both kinds came.
+    // Several command-line paths go to the folder window as a list: for decryption only the .zrk
+    // paths of a mixed list, for encryption every path; the batch runs and reports.
     void severalPathsHandOver() {
         for (bool decrypt : {false, true}) {
             ResetState();
-            Program p({"/d/a.zrk", "/d/b.txt", "/d/c.zrk"});
+            TempDir dir;
+            const auto data = PatternBytes(3000);
+            for (const char* name : {"a", "b.txt", "c"})
+                WriteBytes(dir / name, data);
+            if (decrypt) {
+                for (const char* name : {"a", "c"})
+                    RemoveSource(dir / name, EncryptOneFile(dir / name, "pw", {}));
+            }
+            const QStringList args = decrypt ? QStringList{P(dir, "a.zrk"), P(dir, "b.txt"), P(dir, "c.zrk")}
+                                             : QStringList{P(dir, "a"), P(dir, "b.txt"), P(dir, "c")};
+            Program p(args);
             QCOMPARE(int(State().StartMode), 4);
-            if (!decrypt) p.main->Sifrele->click();
+            QCOMPARE(p.main->Coz->isChecked(), decrypt);
             p.main->pass1->setText("pw");
             p.main->pass2->setText("pw");
-            DialogScript script;
-            script.ExpectMessage().Caption(Row(39));
             p.main->islemClick();
-            QVERIFY(script.VerifyDone());
             QCOMPARE(int(State().BatchDirection), decrypt ? 2 : 1);
-            const std::vector<std::string> expected =
-                decrypt ? std::vector<std::string>{"/d/a.zrk", "/d/c.zrk"}
-                        : std::vector<std::string>{"/d/a.zrk", "/d/b.txt", "/d/c.zrk"};
-            QCOMPARE(State().BatchFileList, expected);
-            QCOMPARE(State().BatchPassword, std::string("pw"));
-            QVERIFY(State().BatchFromMain);
-            QCOMPARE(p.main->pass1->text(), QString("pw")); // a hand-over keeps the fields
+            QCOMPARE(State().BatchFileList.size(), std::size_t(decrypt ? 2 : 3));
+            QVERIFY(State().BatchPassword.empty() && !State().BatchFromMain); // used once
+            QTRY_VERIFY(p.result.isVisible() && !State().JobsActive);
+            QCOMPARE(p.result.Mesaj->text(), Row(decrypt ? 97 : 95));
+            const std::vector<std::string> after = decrypt ? std::vector<std::string>{"a", "b.txt", "c"}
+                                                           : std::vector<std::string>{"a.zrk", "b.txt.zrk", "c.zrk"};
+            QCOMPARE(dir.Entries(), after);
+            QVERIFY(p.main->isVisible());
         }
     }
 
