@@ -28,9 +28,11 @@ FolderScan ListFolderFiles(const std::string& folder, const std::string& mask) {
     FolderScan scan;
     scan.count = static_cast<std::int32_t>(names.size());
     if (names.size() > MaxBatchFiles) names.resize(MaxBatchFiles);
+    // One separator between folder and name, also when the folder already ends with one.
+    const std::string prefix = !folder.empty() && IsPathSeparator(folder.back()) ? folder : folder + PreferredSeparator;
     scan.files.reserve(names.size());
     for (const std::string& name : names)
-        scan.files.push_back(folder + PreferredSeparator + name);
+        scan.files.push_back(prefix + name);
     return scan;
 }
 

@@ -18,7 +18,7 @@ struct FolderScan {
 // Lists the regular files of `folder` (hidden ones included) whose names match `mask`: "*.*" takes
 // every name, "*.ext" the names ending in ".ext" in any letter case, as the Windows masks do. Links
 // are never followed (a link is skipped), and neither are devices, FIFOs and sockets, which cannot
-// be encrypted. Each path is folder + separator + name. Throws when the folder cannot be read.
+// be encrypted. Each path is the folder, one separator and the name. Throws when the folder cannot be read.
 FolderScan ListFolderFiles(const std::string& folder, const std::string& mask);
 
 } // namespace zarkent

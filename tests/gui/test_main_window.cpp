@@ -570,6 +570,29 @@ private slots:
         QTRY_VERIFY(!State().JobsActive);
         QCOMPARE(files.Entries(), std::vector<std::string>{"doc.txt.zrk"});
     }
+
+    // `zarkent FOLDER`: the password dialog, the main button, the folder batch and its report, with
+    // the main window back at the end.
+    void endToEndFolder() {
+        TempDir files;
+        for (const char* name : {"a.txt", "b.txt"})
+            WriteBytes(files / name, PatternBytes(70000));
+        fs::create_directory(files.Path() / "sub");
+        Program p({QString::fromStdString(files.Path().string())});
+        QCOMPARE(int(State().StartMode), 3);
+        p.main->show();
+        p.main->GuncelleTimer();
+        p.password.Sifre->setText("pw");
+        p.password.TekrarSifre->setText("pw");
+        p.password.TamamClick();
+        p.main->islemClick();
+        QCOMPARE(p.folder.mesaj->text(), Row(91));
+        QTRY_VERIFY_WITH_TIMEOUT(p.result.isVisible(), 20000);
+        QTRY_VERIFY(!State().JobsActive && p.main->isVisible());
+        QCOMPARE(p.result.Mesaj->text(), Row(95));
+        QCOMPARE(files.Entries(), (std::vector<std::string>{"a.txt.zrk", "b.txt.zrk", "sub"}));
+        QVERIFY(p.main->pass1->text().isEmpty() && p.main->DosyaYolu->text().isEmpty());
+    }
 };
 
 QTEST_MAIN(MainWindowTest)

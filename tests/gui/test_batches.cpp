@@ -1,0 +1,350 @@
+// The folder batches through the folder window, the batch jobs and the result window (offscreen).
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "DialogScript.h"
+#include "TempDir.h"
+#include "container/FileJob.h"
+#include "jobs/DurumBelirt.h"
+#include "jobs/DurumSayfasi.h"
+#include "jobs/KlasordekiDosyalariSifrelemePenceresi.h"
+#include "jobs/SifreleJobs.h"
+#include "jobs/TopluJobs.h"
+#include "lang/Language.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "state/SharedState.h"
+
+using namespace zarkent;
+using namespace zarkent::test;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+namespace {
+
+QString Row(int row) {
+    return QString::fromStdString(Lang().Row(row));
+}
+
+// Stands in for the main window.
+struct FakeMain : FolderWindowHost {
+    QWidget window;
+    int resets = 0;
+    int clearedWithRow = 0;
+    void ResetToEncryption() override { ++resets; }
+    void ClearAfterBatchStart(int captionRow) override { clearedWithRow = captionRow; }
+    void ShowMainWindow() override { window.show(); }
+};
+
+// Holds the job thread that creates a file whose name is `name` until the gate opens.
+struct Gate {
+    std::atomic<bool> reached{false}, open{false};
+    explicit Gate(const std::string& name) {
+        SetFileEventHook([this, name](FileEvent event, const std::string& path) {
+            if (event == FileEvent::Create && NamePart(path) == name) {
+                reached = true;
+                while (!open)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return 0;
+        });
+    }
+    ~Gate() {
+        open = true;
+        SetFileEventHook({});
+    }
+};
+
+} // namespace
+
+class BatchesTest : public QObject {
+    Q_OBJECT
+
+    TDurumSayfasi* page = nullptr;
+    TDurumBelirt* result = nullptr;
+    TKlasoriciSifrelemePenceresi* folder = nullptr;
+    std::unique_ptr<FakeMain> main;
+    std::unique_ptr<TempDir> dir;
+    int highestBar = 0; // the highest position the folder bar reached in this test
+
+    std::string Folder() const { return dir->Path().string() + "/"; }
+    void MakeFiles(int count, const char* prefix = "f") {
+        for (int i = 0; i < count; ++i)
+            WriteBytes(*dir / (prefix + std::to_string(1000 + i)), PatternBytes(100, i));
+    }
+    // Hands a folder over as the main window does, and presses basla.
+    void StartFolder(int direction, const std::string& password = "pw") {
+        State().BatchDirection = static_cast<std::uint8_t>(direction);
+        State().BatchFolder = Folder();
+        State().BatchFromMain = true;
+        folder->show();
+        State().BatchPassword = password;
+        folder->basla->click();
+    }
+    void WaitForBatch() {
+        QTRY_VERIFY_WITH_TIMEOUT(result->isVisible(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!State().JobsActive, 60000);
+        QCoreApplication::sendPostedEvents();
+    }
+
+private slots:
+    void initTestCase() {
+        Lang().ActiveLanguage = kLanguageEnglish;
+        Lang().CopySet();
+        page = new TDurumSayfasi;
+        result = new TDurumBelirt;
+        result->SetQuitHook([] {});
+        folder = new TKlasoriciSifrelemePenceresi;
+        connect(folder->Durum, &QProgressBar::valueChanged, this,
+                [this](int value) { highestBar = std::max(highestBar, value); });
+    }
+    void cleanupTestCase() {
+        SetJobWindows(JobWindows());
+        delete folder;
+        delete page;
+        delete result;
+    }
+    void init() {
+        dir = std::make_unique<TempDir>();
+        main = std::make_unique<FakeMain>();
+        main->window.show();
+        folder->SetHost(main.get());
+        SetJobWindows(JobWindows(page, result, folder, &main->window));
+        result->hide();
+        result->StopTimer();
+        folder->hide();
+        highestBar = 0;
+        SharedState& s = State();
+        s.StartMode = 0;
+        s.JobsActive = false;
+        s.CloseWhenJobsFinish = false;
+        s.CancelRequested = false;
+        s.BatchStopRequested = false;
+        s.EncryptFailed = false;
+        s.DecryptFailed = false;
+        s.BatchPassword.clear();
+        s.BatchFolder.clear();
+        s.BatchFileList.clear();
+        s.ProgramFolder = "/opt/zarkent/";
+    }
+
+    // What a folder gives a batch, and how the bar moves: below 100 files one step per file with the
+    // count as maximum; from 100 on, maximum 100 and one step every ceil(count / 100) files.
+    void folderContents_data() {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("3 files and 2 subfolders") << 3 << 3 << 3;
+        QTest::newRow("100 files") << 100 << 100 << 100;
+        QTest::newRow("250 files") << 250 << 100 << 83;
+    }
+    void folderContents() {
+        QFETCH(int, files);
+        QFETCH(int, maximum);
+        QFETCH(int, steps);
+        MakeFiles(files);
+        fs::create_directory(*dir / "sub1");
+        fs::create_directory(*dir / "sub2");
+        int seenMaximum = 0;
+        {
+            Gate gate("f1000.zrk"); // the first file: the bar's maximum is set by then
+            StartFolder(1);
+            QTRY_VERIFY(gate.reached);
+            QCoreApplication::sendPostedEvents();
+            seenMaximum = folder->Durum->maximum();
+            QVERIFY(!main->window.isVisible()); // the main window is hidden while a batch runs
+            QCOMPARE(folder->mesaj->text(), Row(91));
+            QCOMPARE(folder->windowTitle(), Row(91));
+            QCOMPARE(main->clearedWithRow, 54);
+        }
+        WaitForBatch();
+        QCOMPARE(seenMaximum, maximum);
+        QCOMPARE(highestBar, steps);
+        QCOMPARE(result->Mesaj->text(), Row(95));
+        QVERIFY(main->window.isVisible());
+        QVERIFY(!folder->isVisible());
+        QCOMPARE(folder->Durum->maximum(), 100);
+        QCOMPARE(folder->mesaj->text(), Row(43));
+        const Names entries = dir->Entries();
+        QCOMPARE(int(entries.size()), files + 2);
+        for (const std::string& name : entries)
+            QVERIFY2(name.starts_with("sub") || name.ends_with(".zrk"), name.c_str());
+
+        // And back: every .zrk file of the folder.
+        result->hide();
+        highestBar = 0;
+        StartFolder(2);
+        WaitForBatch();
+        QCOMPARE(result->Mesaj->text(), Row(97));
+        QCOMPARE(highestBar, steps);
+        QCOMPARE(int(dir->Entries().size()), files + 2);
+        QVERIFY(ReadBytes(*dir / "f1000") == PatternBytes(100, 0));
+    }
+
+    // Only names ending exactly in ".zrk" are decrypted; a folder without any shows the warning and
+    // resets the main window, and no batch starts.
+    void decryptionTakesOnlyZrkFiles() {
+        WriteBytes(*dir / "a", PatternBytes(10));
+        RemoveSource(*dir / "a", EncryptOneFile(*dir / "a", "pw", {}));
+        fs::copy_file(*dir / "a.zrk", *dir / "b.ZRK");
+        StartFolder(2);
+        WaitForBatch();
+        QCOMPARE(result->Mesaj->text(), Row(97));
+        QCOMPARE(dir->Entries(), (Names{"a", "b.ZRK"}));
+
+        result->hide();
+        DialogScript script;
+        script.ExpectMessage(Row(77), Row(37), QMessageBox::Warning, QMessageBox::Ok).Answer(QMessageBox::Ok);
+        fs::remove(*dir / "b.ZRK");
+        StartFolder(2);
+        QVERIFY(script.VerifyDone());
+        QCOMPARE(main->resets, 1);
+        QVERIFY(folder->isVisible()); // the window stays open
+        QVERIFY(!State().JobsActive && !result->isVisible());
+        QVERIFY(State().BatchPassword.empty() && State().BatchFolder.empty() && !State().BatchFromMain);
+    }
+
+    // A list without any ".zrk" name (handed over by the main window) reports row 94 and row 108.
+    void listWithoutZrkNames() {
+        WriteBytes(*dir / "x.ZRK", {1});
+        State().StartMode = 4;
+        State().CmdLineFiles = {*dir / "x.ZRK"};
+        State().CmdLineFileCount = 1;
+        State().BatchDirection = 2;
+        StartFolder(2);
+        WaitForBatch();
+        QCOMPARE(result->Mesaj->text(), Row(94) + "\r\n" + Row(108));
+        QCOMPARE(result->windowTitle(), Row(39));
+        QCOMPARE(dir->Entries(), Names{"x.ZRK"});
+    }
+
+    // The first wrong password stops the batch; the batch's report is row 99; later files untouched.
+    void wrongPasswordStopsAtTheFirstFile() {
+        MakeFiles(3);
+        for (int i = 0; i < 3; ++i) {
+            const std::string file = *dir / ("f" + std::to_string(1000 + i));
+            RemoveSource(file, EncryptOneFile(file, "pw", {}));
+        }
+        const auto before = ReadBytes(*dir / "f1001.zrk");
+        StartFolder(2, "wrong");
+        QTRY_VERIFY_WITH_TIMEOUT(!State().JobsActive && result->isVisible(), 20000);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(result->Mesaj->text(), Row(99));
+        QCOMPARE(dir->Entries(), (Names{"f1000.zrk", "f1001.zrk", "f1002.zrk"}));
+        QVERIFY(ReadBytes(*dir / "f1001.zrk") == before);
+        QVERIFY(!folder->isVisible()); // hidden by the failed job, not reset
+        QVERIFY(main->window.isVisible());
+    }
+
+    // Cancel in the folder window during file 3 of 10: files 1 to 3 are done, 4 to 10 untouched, no
+    // report, the main window back.
+    void cancelBetweenFiles() {
+        MakeFiles(10);
+        {
+            Gate gate("f1002.zrk");
+            StartFolder(1);
+            QTRY_VERIFY(gate.reached);
+            folder->iptal->click();
+            QVERIFY(State().BatchStopRequested);
+            QVERIFY(main->window.isVisible());
+            QVERIFY(!folder->isVisible());
+        }
+        QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20))); // the batch leaves after the third file
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(!result->isVisible());
+        Names expected{"f1000.zrk", "f1001.zrk", "f1002.zrk"};
+        for (int i = 3; i < 10; ++i)
+            expected.push_back("f" + std::to_string(1000 + i));
+        QCOMPARE(dir->Entries(), expected);
+    }
+
+    // More files than a batch takes: row 107, nothing runs, no flag changes; the window stays open.
+    void moreThan10000FilesAreRefused() {
+        MakeFiles(2);
+        State().StartMode = 4;
+        State().CmdLineFiles = {*dir / "f1000", *dir / "f1001"};
+        State().CmdLineFileCount = 10001;
+        State().BatchStopRequested = true;
+        DialogScript script;
+        script.ExpectMessage().Text(Row(107)).Answer(QMessageBox::Ok);
+        StartFolder(1);
+        QVERIFY(script.VerifyDone());
+        QVERIFY(State().BatchStopRequested && !State().JobsActive);
+        QVERIFY(folder->isVisible() && main->window.isVisible());
+        QCOMPARE(dir->Entries(), (Names{"f1000", "f1001"}));
+        QVERIFY(State().BatchPassword.empty());
+    }
+
+    // Protected folders close the window without a word; nothing is listed or started.
+    void protectedFoldersAreRefused_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("program folder") << "/opt/zarkent";
+        QTest::newRow("root") << "/";
+        QTest::newRow("etc") << "/etc";
+        QTest::newRow("usr") << "/usr/";
+    }
+    void protectedFoldersAreRefused() {
+        QFETCH(QString, chosen);
+        State().BatchDirection = 1;
+        State().BatchPassword = "pw";
+        folder->show();
+        DialogScript script;
+        script.ExpectFolder().Caption(Row(23)).Answer(chosen);
+        folder->baslaClick();
+        QVERIFY(script.VerifyDone());
+        QVERIFY(!folder->isVisible() && !State().JobsActive);
+        QVERIFY(State().BatchFileList.empty());
+    }
+
+    // The password prompts: different texts are refused with row 52 and the window stays; two empty
+    // answers (cancelled boxes) close the window.
+    void passwordPrompts() {
+        State().BatchDirection = 1;
+        folder->show();
+        {
+            DialogScript script;
+            script.ExpectQueryText(Row(77), Row(20)).Masked(true).Answer("one");
+            script.ExpectQueryText(Row(77), Row(21)).Masked(true).Answer("two");
+            script.ExpectMessage(Row(39), Row(52), QMessageBox::Critical, QMessageBox::Ok).Answer(QMessageBox::Ok);
+            folder->baslaClick();
+            QVERIFY(script.VerifyDone());
+            QVERIFY(folder->isVisible() && State().BatchPassword.empty());
+        }
+        DialogScript script;
+        script.ExpectQueryText(Row(77), Row(20)).Cancel();
+        script.ExpectQueryText(Row(77), Row(21)).Cancel();
+        folder->baslaClick();
+        QVERIFY(script.VerifyDone());
+        QVERIFY(!folder->isVisible());
+    }
+
+    // A second, smaller scan leaves nothing of the first in the list.
+    void secondScanLeavesNoStaleNames() {
+        MakeFiles(3);
+        TempDir other;
+        WriteBytes(other / "only", {1});
+        {
+            Gate gate("f1000.zrk");
+            StartFolder(1);
+            QTRY_VERIFY(gate.reached);
+            QCOMPARE(State().BatchFileList.size(), std::size_t(3));
+        }
+        WaitForBatch();
+        result->hide();
+        State().BatchFolder = other.Path().string() + "/";
+        State().BatchPassword = "pw";
+        folder->basla->click();
+        QCOMPARE(State().BatchFileList, Names{other.Path().string() + "/only"});
+        WaitForBatch();
+        QCOMPARE(other.Entries(), Names{"only.zrk"});
+    }
+};
+
+QTEST_MAIN(BatchesTest)
+#include "test_batches.moc"
