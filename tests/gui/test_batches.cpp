@@ -224,20 +224,29 @@ private slots:
         QCOMPARE(dir->Entries(), Names{"x.ZRK"});
     }
 
-    // The first wrong password stops the batch; the batch's report is row 99; later files untouched.
-    void wrongPasswordStopsAtTheFirstFile() {
+    // The first failed file stops the batch, and the batch's report is row 99 whatever the cause (a
+    // wrong password, a damaged file); later files are untouched.
+    void failedFileStopsTheBatch_data() {
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("wrong password") << false;
+        QTest::newRow("damaged file") << true;
+    }
+    void failedFileStopsTheBatch() {
+        QFETCH(bool, damaged);
         MakeFiles(3);
         for (int i = 0; i < 3; ++i) {
             const std::string file = *dir / ("f" + std::to_string(1000 + i));
             RemoveSource(file, EncryptOneFile(file, "pw", {}));
         }
-        const auto before = ReadBytes(*dir / "f1001.zrk");
-        StartFolder(2, "wrong");
+        if (damaged) WriteBytes(*dir / "f1000.zrk", {1, 2, 3});
+        const auto first = ReadBytes(*dir / "f1000.zrk"), second = ReadBytes(*dir / "f1001.zrk");
+        StartFolder(2, damaged ? "pw" : "wrong");
         QTRY_VERIFY_WITH_TIMEOUT(!State().JobsActive && result->isVisible(), 20000);
+        QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
         QCoreApplication::sendPostedEvents();
         QCOMPARE(result->Mesaj->text(), Row(99));
         QCOMPARE(dir->Entries(), (Names{"f1000.zrk", "f1001.zrk", "f1002.zrk"}));
-        QVERIFY(ReadBytes(*dir / "f1001.zrk") == before);
+        QVERIFY(ReadBytes(*dir / "f1000.zrk") == first && ReadBytes(*dir / "f1001.zrk") == second);
         QVERIFY(!folder->isVisible()); // hidden by the failed job, not reset
         QVERIFY(main->window.isVisible());
     }
