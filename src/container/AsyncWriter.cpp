@@ -5,7 +5,7 @@ namespace zarkent {
 AsyncWriter::AsyncWriter(File& output, std::size_t bufferSize, std::size_t bufferCount)
     : output_(output), bufferSize_(bufferSize), sizes_(bufferCount) {
     for (std::size_t i = 0; i < bufferCount; ++i)
-        buffers_.push_back(std::make_unique<std::uint8_t[]>(bufferSize));
+        buffers_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize));
     thread_ = std::thread(&AsyncWriter::Run, this);
 }
 

@@ -59,7 +59,7 @@ void TZarkentStreamSifreleyici::Setup(std::string_view password, std::uint8_t mo
 
 void TZarkentStreamSifreleyici::Work() {
     if (FMode != ModeDecrypt && FMode != ModeEncrypt) return;
-    FInBuffer = std::make_unique<std::uint8_t[]>(BufferSize);
+    FInBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(BufferSize);
     try {
         if (FMode == ModeDecrypt)
             DecryptFile();
