@@ -187,6 +187,24 @@ private slots:
         QVERIFY(ReadBytes(*dir / "f1000") == PatternBytes(100, 0));
     }
 
+    // Names with blanks, quotes, commas, newlines or bytes that are not UTF-8 go through like any other.
+    void oddNamesGoThrough() {
+        const std::string names[] = {"a b, \"c\".txt", "new\nline", "bad \xff\xfe bytes"};
+        for (const std::string& name : names)
+            WriteBytes(*dir / name, PatternBytes(500));
+        StartFolder(1);
+        WaitForBatch();
+        QCOMPARE(result->Mesaj->text(), Row(95));
+        for (const std::string& name : names)
+            QVERIFY2(fs::exists(*dir / (name + ".zrk")), name.c_str());
+        result->hide();
+        StartFolder(2);
+        WaitForBatch();
+        QCOMPARE(result->Mesaj->text(), Row(97));
+        for (const std::string& name : names)
+            QVERIFY2(ReadBytes(*dir / name) == PatternBytes(500), name.c_str());
+    }
+
     // Only names ending exactly in ".zrk" are decrypted; a folder without any shows the warning and
     // resets the main window, and no batch starts.
     void decryptionTakesOnlyZrkFiles() {
