@@ -45,6 +45,8 @@ public:
     static File CreateNew(const std::string& path, Access access);
     // Takes over an open descriptor (a pipe, standard input); `name` is what messages call it.
     static File Adopt(int fd, std::string name) { return File(fd, std::move(name)); }
+    // Opens a regular file for reading and writing, with the same refusals as OpenRead.
+    static File OpenReadWrite(const std::string& path);
     // As CreateNew, but returns a closed File when the name is taken (by a file, folder or link).
     static File TryCreateNew(const std::string& path, Access access);
 
@@ -56,6 +58,18 @@ public:
     void Write(const void* data, std::size_t size);
     std::int64_t Size() const;
     FileIdentity Identity() const;
+    // How many names the file has.
+    std::uint64_t LinkCount() const;
+    // Whether any write permission bit is set (the file is not read-only).
+    bool WritableByMode() const;
+    // Whether the file lives in memory (tmpfs, ramfs), where nothing ever reaches a device.
+    bool OnMemoryFileSystem() const;
+    // Writes `count` copies of `block` one after another from `offset`; a failed or empty write throws.
+    void WriteRepeatedAt(const void* block, std::size_t size, std::size_t count, std::int64_t offset);
+    // Flushes the contents (not the times) to the device.
+    void DataSync();
+    // Cuts the file to zero length.
+    void Truncate();
     void Rewind();
     // Flushes the contents to the disk.
     void Sync();

@@ -1,14 +1,18 @@
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #include <utility>
 
@@ -126,12 +130,13 @@ FileIdentity IdentityOf(const struct stat& info) {
 }
 } // namespace
 
-File File::OpenRead(const std::string& path) {
-    // Not through a link, and without blocking (a FIFO without a writer would wait forever): the
-    // kind is checked on the handle before a byte is read.
+namespace {
+// Opens an existing regular file: not through a link, without blocking on a FIFO, the kind checked
+// on the handle before anything is read or written.
+int OpenExisting(const std::string& path, int access) {
     int fd;
     do
-        fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        fd = ::open(path.c_str(), access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         const int error = errno;
@@ -156,7 +161,72 @@ File File::OpenRead(const std::string& path) {
         CannotOpen(path, std::string("It is ") + KindName(info.st_mode) + ", not a regular file");
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return File(fd, path);
+    return fd;
+}
+} // namespace
+
+File File::OpenRead(const std::string& path) {
+    return File(OpenExisting(path, O_RDONLY), path);
+}
+
+File File::OpenReadWrite(const std::string& path) {
+    return File(OpenExisting(path, O_RDWR), path);
+}
+
+std::uint64_t File::LinkCount() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) Fail("Cannot read file", errno);
+    return static_cast<std::uint64_t>(info.st_nlink);
+}
+
+bool File::WritableByMode() const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) Fail("Cannot read file", errno);
+    return (info.st_mode & 0222) != 0;
+}
+
+bool File::OnMemoryFileSystem() const {
+    struct statfs info {};
+    if (::fstatfs(fd_, &info) != 0) return false;
+    return info.f_type == TMPFS_MAGIC || info.f_type == RAMFS_MAGIC;
+}
+
+void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t count, std::int64_t offset) {
+    // One call writes many copies: every slot of the vector points at the same block.
+    constexpr std::size_t maxSlots = 256;
+    iovec slots[maxSlots];
+    for (iovec& slot : slots)
+        slot = {const_cast<void*>(block), size};
+    const auto* bytes = static_cast<const char*>(block);
+    auto position = [&](std::size_t copy, std::size_t within) {
+        return static_cast<off_t>(offset + static_cast<std::int64_t>(copy * size + within));
+    };
+    std::size_t done = 0; // whole copies written
+    while (done < count) {
+        const ssize_t n = ::pwritev(fd_, slots, static_cast<int>(std::min(maxSlots, count - done)), position(done, 0));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) Fail("Cannot write file", errno);
+        if (n == 0) Fail("Cannot write file", ENOSPC);
+        done += static_cast<std::size_t>(n) / size;
+        // A short write stopped inside a copy: finish that copy before going on.
+        for (std::size_t within = static_cast<std::size_t>(n) % size; within != 0 && within < size;) {
+            const ssize_t m = ::pwrite(fd_, bytes + within, size - within, position(done, within));
+            if (m < 0 && errno == EINTR) continue;
+            if (m < 0) Fail("Cannot write file", errno);
+            if (m == 0) Fail("Cannot write file", ENOSPC);
+            within += static_cast<std::size_t>(m);
+            if (within == size) ++done;
+        }
+    }
+}
+
+void File::DataSync() {
+    if (const int error = Announce(FileEvent::SyncFile, path_)) Fail("Cannot write file", error);
+    if (::fdatasync(fd_) != 0) Fail("Cannot write file", errno);
+}
+
+void File::Truncate() {
+    if (::ftruncate(fd_, 0) != 0) Fail("Cannot write file", errno);
 }
 
 FileIdentity File::Identity() const {
