@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* UsageText = "Usage: zarkent-cli encrypt [--compress] [--keep] [--password-file FILE] PATH...\n"
                                   "       zarkent-cli decrypt [--keep] [--password-file FILE] PATH...\n"
+                                  "       zarkent-cli wipe [--method 0..6] FILE...\n"
                                   "       zarkent-cli --help | --version\n";
 
 constexpr const char* HelpText =
@@ -29,9 +30,39 @@ constexpr const char* HelpText =
     "  --password-file FILE read the password from the first line of FILE ('-' for standard input);\n"
     "                       without it the password is asked on the terminal\n"
     "\n"
-    "Exit status: 0 all succeeded, 3 only wrong passwords failed, 1 other failures, 2 bad usage.\n";
+    "Exit status: 0 all succeeded, 3 only wrong passwords failed, 1 other failures, 2 bad usage.\n"
+    "\n"
+    "  wipe                 overwrite each FILE with four patterns per pass (zeros, ones, random, its\n"
+    "                       complement; each flushed to the device), then cut, rename and delete it.\n"
+    "                       No question is asked. Prints each wiped FILE; exit status 0 all wiped, 1 any\n"
+    "                       failure, 2 bad usage. Links, folders, devices, FIFOs, sockets, read-only\n"
+    "                       files and files with other hard links are refused.\n"
+    "  --method N           passes: 0 = 1, 1 = 3, 2 = 7 (default), 3 = 35, 4 = 80, 5 = 100, 6 = 120\n"
+    "\n"
+    "What overwriting cannot reach: blocks that an SSD's wear levelling moved or that were trimmed,\n"
+    "copy-on-write and journaling file systems (btrfs, ZFS, data journals), snapshots, backups, and\n"
+    "copies made earlier (by editors, by this program's own encryption, by the system's swap). A file\n"
+    "on a memory file system (tmpfs) never reaches a disk; the wipe says so.\n";
 
 } // namespace
+
+// Control characters (a crafted stored name could hold terminal escape sequences) are shown
+// escaped; the files keep their real names.
+std::string Printable(std::string_view text) {
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string shown;
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte == 0x7F) {
+            shown += "\\x";
+            shown += digits[byte >> 4];
+            shown += digits[byte & 15];
+        } else {
+            shown += ch;
+        }
+    }
+    return shown;
+}
 
 int UsageError(std::ostream& err, const std::string& problem) {
     if (!problem.empty()) err << "zarkent-cli: " << problem << "\n";
@@ -55,6 +86,7 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
         return ExitOk;
     }
     if (command == "encrypt" || command == "decrypt") return RunFileCommand(command == "encrypt", rest, {in, out, err});
+    if (command == "wipe") return RunWipeCommand(rest, {in, out, err});
     return UsageError(err, "unknown command '" + command + "'");
 }
 

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zarkent::cli {
@@ -24,7 +25,11 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
 // Reports bad usage ("zarkent-cli: PROBLEM" and the usage lines) and returns ExitUsage.
 int UsageError(std::ostream& err, const std::string& problem);
 
-// encrypt and decrypt: `args` are the arguments after the command's name.
+// A name or message as it may be printed: control characters shown as \xHH.
+std::string Printable(std::string_view text);
+
+// The commands; `args` are the arguments after the command's name.
 int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams io);
+int RunWipeCommand(const std::vector<std::string>& args, Streams io);
 
 } // namespace zarkent::cli

@@ -97,24 +97,6 @@ std::int64_t SizeOf(const std::string& path) {
     }
 }
 
-// A name or message as it may be printed: control characters (a crafted stored name could hold
-// terminal escape sequences) are shown as \xHH. The files keep their real names.
-std::string Printable(std::string_view text) {
-    static constexpr char digits[] = "0123456789abcdef";
-    std::string shown;
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (byte < 0x20 || byte == 0x7F) {
-            shown += "\\x";
-            shown += digits[byte >> 4];
-            shown += digits[byte & 15];
-        } else {
-            shown += ch;
-        }
-    }
-    return shown;
-}
-
 enum class FileResult { Done, WrongPassword, Failed };
 
 FileResult ProcessOne(const FileOptions& options, const std::string& path, const std::string& password,

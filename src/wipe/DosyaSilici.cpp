@@ -82,6 +82,7 @@ TDosyaSilici::~TDosyaSilici() {
 
 void TDosyaSilici::MakeRandomName() {
     FNewName = DirectoryPart(FFileName) + NumberToText(RandomBelow(RandomLimit));
+    if (hooks_.nameDrawn) hooks_.nameDrawn(FNewName);
 }
 
 void TDosyaSilici::CountBlock(std::int64_t written) {

@@ -17,10 +17,11 @@ inline constexpr int WipeMethodCount = 7;
 // Passes of method 0..6 (1, 3, 7, 35, 80, 100, 120); 0 for any other method.
 int WipePasses(int method);
 
-// Seams for tests: each 32 KiB block written (pattern 0 zeros, 1 ones, 2 random, 3 complement; the
-// offset), and the moment before the file is cut to zero length.
+// Seams for tests and progress displays: each 32 KiB block written (pattern 0 zeros, 1 ones, 2 random,
+// 3 complement; the offset), each random name drawn, and the moment before the file is cut to zero.
 struct WipeHooks {
     std::function<void(int pattern, std::int64_t offset)> blockWritten;
+    std::function<void(const std::string& name)> nameDrawn;
     std::function<void()> beforeCut;
 };
 

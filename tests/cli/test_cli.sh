@@ -138,6 +138,22 @@ check "two signals leave only the source" "big.bin big.orig" "$(ls big.* | tr '\
 check "source intact" "" "$(cmp big.bin big.orig)"
 rm -f big.bin big.orig
 
+# wipe: one line per wiped file, failures on standard error, 0 all wiped, 1 any failure, 2 bad usage.
+printf 'one' >w1; printf 'two' >w2; ln -s w2 wl
+run wipe --method 0 w1 w2
+check "wipe exit" 0 "$rc"; check "wipe lines" "w1 w2" "$(echo $out)"; check "wipe leaves nothing" "" "$(ls w1 w2 2>/dev/null)"
+printf 'three' >w3
+run wipe w3 wl missing
+check "wipe failure exit" 1 "$rc"
+check "wipe link refused" 'wl: Cannot open file "wl". It is a symbolic link to "w2"; choose that file itself' "$(sed -n 1p err.txt)"
+check "wipe goes on after a failure" "w3" "$out"
+rm -f wl
+for bad in "--method" "--method 7" "--method x" "--bogus w"; do
+    run wipe $bad; check "wipe usage: $bad" 2 "$rc"
+done
+run wipe; check "wipe without files" 2 "$rc"
+run --help; check "help says what overwriting cannot reach" 1 "$(grep -c 'wear levelling' out.txt)"
+
 # Files written by earlier builds keep decrypting.
 for golden in sample-stored.zrk:"Zarkent golden 1" sample-compressed.zrk:"şifre ĞÜ 2"; do
     name=${golden%%:*}

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The overwrites of zarkent-cli wipe reach the device: on a small ext4 image, a wiped file's old
+# contents can no longer be found in the image, while a file removed with a plain rm leaves them.
+# Needs root and loop devices; exits 77 (skipped) without them.
+set -u
+CLI=$(realpath "$1")
+[ "$(id -u)" -eq 0 ] || { echo "skipped: needs root to mount a loop device"; exit 77; }
+command -v mkfs.ext4 >/dev/null || { echo "skipped: no mkfs.ext4"; exit 77; }
+work=$(mktemp -d /var/tmp/zarkent-wipe-device.XXXXXX)
+cleanup() { umount "$work/mnt" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+truncate -s 32M "$work/image"
+mkfs.ext4 -q -F "$work/image" || { echo "skipped: mkfs.ext4 failed"; exit 77; }
+mkdir "$work/mnt"
+mount -o loop "$work/image" "$work/mnt" 2>/dev/null || { echo "skipped: cannot mount a loop device here"; exit 77; }
+
+wiped="ZARKENT-WIPED-$RANDOM$RANDOM-"
+removed="ZARKENT-REMOVED-$RANDOM$RANDOM-"
+yes "$wiped" | head -c 4194304 >"$work/mnt/secret"
+yes "$removed" | head -c 4194304 >"$work/mnt/plain"
+sync
+"$CLI" wipe --method 0 "$work/mnt/secret" >/dev/null || { echo "FAIL: wipe failed"; exit 1; }
+rm "$work/mnt/plain"
+sync
+umount "$work/mnt"
+
+failures=0
+left=$(grep -a -c "$wiped" "$work/image")
+[ "$left" -eq 0 ] || { echo "FAIL: $left lines of the wiped file are still in the image"; failures=1; }
+kept=$(grep -a -c "$removed" "$work/image")
+[ "$kept" -gt 0 ] || { echo "FAIL: the control file removed with rm left nothing (the check cannot tell)"; failures=1; }
+echo "wiped file: $left lines left; removed file: $kept lines left"
+exit $failures
