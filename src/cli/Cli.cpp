@@ -16,6 +16,7 @@ namespace {
 constexpr const char* UsageText = "Usage: zarkent-cli encrypt [--compress] [--keep] [--password-file FILE] PATH...\n"
                                   "       zarkent-cli decrypt [--keep] [--password-file FILE] PATH...\n"
                                   "       zarkent-cli wipe [--method 0..6] FILE...\n"
+                                  "       zarkent-cli md5 [--upper] [FILE...] | md5 --check LIST\n"
                                   "       zarkent-cli --help | --version\n";
 
 constexpr const char* HelpText =
@@ -38,6 +39,11 @@ constexpr const char* HelpText =
     "                       failure, 2 bad usage. Links, folders, devices, FIFOs, sockets, read-only\n"
     "                       files and files with other hard links are refused.\n"
     "  --method N           passes: 0 = 1, 1 = 3, 2 = 7 (default), 3 = 35, 4 = 80, 5 = 100, 6 = 120\n"
+    "\n"
+    "  md5                  print the MD5 digest of each FILE ('-' or none: standard input) in the\n"
+    "                       format md5sum -c reads; --upper prints the digits in capitals\n"
+    "  md5 --check LIST     check the files of such a list: 'NAME: OK' or 'NAME: FAILED' per line,\n"
+    "                       exit status 1 when any fails\n"
     "\n"
     "What overwriting cannot reach: blocks that an SSD's wear levelling moved or that were trimmed,\n"
     "copy-on-write and journaling file systems (btrfs, ZFS, data journals), snapshots, backups, and\n"
@@ -87,6 +93,7 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
     }
     if (command == "encrypt" || command == "decrypt") return RunFileCommand(command == "encrypt", rest, {in, out, err});
     if (command == "wipe") return RunWipeCommand(rest, {in, out, err});
+    if (command == "md5") return RunMd5Command(rest, {in, out, err});
     return UsageError(err, "unknown command '" + command + "'");
 }
 

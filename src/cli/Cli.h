@@ -31,5 +31,6 @@ std::string Printable(std::string_view text);
 // The commands; `args` are the arguments after the command's name.
 int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams io);
 int RunWipeCommand(const std::vector<std::string>& args, Streams io);
+int RunMd5Command(const std::vector<std::string>& args, Streams io);
 
 } // namespace zarkent::cli

@@ -71,6 +71,9 @@ public:
     // Cuts the file to zero length.
     void Truncate();
     void Rewind();
+    // The read and write position, and moving it.
+    std::int64_t Position() const;
+    void Seek(std::int64_t position);
     // Flushes the contents to the disk.
     void Sync();
     void Close();

@@ -298,6 +298,16 @@ std::int64_t File::Size() const {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+std::int64_t File::Position() const {
+    const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+    if (position < 0) Fail("Cannot read file", errno);
+    return static_cast<std::int64_t>(position);
+}
+
+void File::Seek(std::int64_t position) {
+    if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) Fail("Cannot read file", errno);
+}
+
 void File::Rewind() {
     if (::lseek(fd_, 0, SEEK_SET) != 0) Fail("Cannot read file", errno);
 }
