@@ -154,6 +154,24 @@ done
 run wipe; check "wipe without files" 2 "$rc"
 run --help; check "help says what overwriting cannot reach" 1 "$(grep -c 'wear levelling' out.txt)"
 
+# md5: the lines of md5sum, which md5sum -c accepts, and --check in return.
+printf 'abc' >m1; : >m2; printf 'x' >'m 3'; printf 'y' >'back\slash'; printf 'z' >"$(printf 'new\nline')"
+names=(m1 m2 'm 3' 'back\slash' "$(printf 'new\nline')")
+run md5 "${names[@]}"
+check "md5 exit" 0 "$rc"
+check "md5 lines as md5sum" "$(md5sum "${names[@]}")" "$out"
+cp out.txt list.md5
+check "md5sum -c accepts them" 0 "$(md5sum -c --quiet list.md5 >/dev/null 2>&1; echo $?)"
+run md5 --check list.md5
+check "check all OK" 0 "$rc"; check "check lines" 5 "$(grep -c ': OK$' out.txt)"
+printf 'changed' >m1
+run md5 --check list.md5
+check "check failure exit" 1 "$rc"; check "check failed line" "m1: FAILED" "$(grep FAILED out.txt)"
+run md5 --upper m2; check "upper" "D41D8CD98F00B204E9800998ECF8427E  m2" "$out"
+check "standard input" "900150983cd24fb0d6963f7d28e17f72  -" "$(printf abc | "$CLI" md5 -)"
+run md5 missing m2; check "md5 missing exit" 1 "$rc"; check "md5 goes on" "d41d8cd98f00b204e9800998ecf8427e  m2" "$out"
+rm -f m1 m2 'm 3' 'back\slash' "$(printf 'new\nline')" list.md5
+
 # Files written by earlier builds keep decrypting.
 for golden in sample-stored.zrk:"Zarkent golden 1" sample-compressed.zrk:"şifre ĞÜ 2"; do
     name=${golden%%:*}
