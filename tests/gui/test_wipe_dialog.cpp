@@ -15,7 +15,9 @@
 
 #include "DialogScript.h"
 #include "TempDir.h"
+#include "app/AnaSayfa.h"
 #include "jobs/DurumBelirt.h"
+#include "jobs/DurumSayfasi.h"
 #include "jobs/SifreleJobs.h"
 #include "lang/Language.h"
 #include "platform/FileSystem.h"
@@ -351,6 +353,28 @@ private slots:
         QVERIFY(dir->Entries().empty());
         ExpectIdle();
         QVERIFY(!dialog->isVisible());
+    }
+
+    // The main window's action opens the dialog without waiting, and a language switch reaches it.
+    void mainWindowOpensAndTranslatesTheDialog() {
+        TempDir config;
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
+        TSayfa1 main;
+        TSifreEx password;
+        TDurumSayfasi page;
+        main.SetPeers({&password, &page, result, nullptr, dialog.get()});
+        QVERIFY(main.GuvenliDosyaSilme->isEnabled());
+        main.GuvenliDosyaSilme->trigger();
+        QVERIFY(dialog->isVisible());
+
+        dialog->SilmeYontemiSecimi->setCurrentIndex(4);
+        Lang().ActiveLanguage = kLanguageTurkish;
+        main.ApplyLanguage();
+        QCOMPARE(dialog->windowTitle(), Turkish(29));
+        QCOMPARE(dialog->SilmeYontemiSecimi->itemText(0), Turkish(114));
+        QCOMPARE(State().SelectedWipeMethod.load(), 2);
+        Lang().ActiveLanguage = kLanguageEnglish;
+        Lang().CopySet();
     }
 };
 
