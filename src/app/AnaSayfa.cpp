@@ -31,6 +31,7 @@
 #include "platform/SettingsStore.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
+#include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 namespace zarkent {
 
@@ -246,8 +247,8 @@ void TSayfa1::BuildActions() {
         language->setCheckable(true);
 
     // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later : {Seffaflik, GuvenliDosyaSilme, GucluSifreYaratici, RastgeleSayiMotoru, MD5HesaplamaAraci,
-                           Hakkinda, Turkce, English})
+    for (QAction* later :
+         {Seffaflik, GucluSifreYaratici, RastgeleSayiMotoru, MD5HesaplamaAraci, Hakkinda, Turkce, English})
         later->setEnabled(false);
 
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
@@ -256,6 +257,7 @@ void TSayfa1::BuildActions() {
     connect(BirKlasordekiDosyalariTopluOlarakAc, &QAction::triggered, this,
             &TSayfa1::BirKlasordekiDosyalariTopluOlarakAcExecute);
     connect(SifreliBirDosyaAc, &QAction::triggered, this, &TSayfa1::SifreliBirDosyaAcExecute);
+    connect(GuvenliDosyaSilme, &QAction::triggered, this, &TSayfa1::GuvenliDosyaSilmeExecute);
     connect(Cikis, &QAction::triggered, this, &TSayfa1::CikisExecute);
     connect(HerZamanUstte, &QAction::triggered, this, &TSayfa1::HerZamanUstteExecute);
     connect(EPostaYaziSifrele, &QAction::triggered, this, &TSayfa1::EPostaYaziSifreleExecute);
@@ -360,6 +362,7 @@ void TSayfa1::UpdateCaptions(const std::function<QString(int)>& row) {
 
 void TSayfa1::ApplyLanguage() {
     if (!Lang().CopySet()) return;
+    if (peers_.wipeDialog) peers_.wipeDialog->UpdateCaptions();
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
     if (peers_.folderWindow) peers_.folderWindow->UpdateCaptions();
@@ -534,6 +537,15 @@ void TSayfa1::BirKlasordekiTumDosyalariSifreleExecute() {
 
 void TSayfa1::BirKlasordekiDosyalariTopluOlarakAcExecute() {
     OpenFolderWindow(2, 44);
+}
+
+void TSayfa1::GuvenliDosyaSilmeExecute() {
+    TGuvenliDosyaSiliciDialog* dialog = peers_.wipeDialog;
+    if (!dialog) return;
+    if (!dialog->isVisible()) CentreOnScreen(dialog);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
 }
 
 void TSayfa1::ResetToEncryption() {

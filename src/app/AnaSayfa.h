@@ -32,6 +32,7 @@ namespace zarkent {
 class SettingsStore;
 class TDurumBelirt;
 class TDurumSayfasi;
+class TGuvenliDosyaSiliciDialog;
 
 // The other windows the main window drives; set by the program entry once they exist.
 struct MainWindowPeers {
@@ -39,6 +40,7 @@ struct MainWindowPeers {
     TDurumSayfasi* progressPage = nullptr;
     TDurumBelirt* resultWindow = nullptr;
     TKlasoriciSifrelemePenceresi* folderWindow = nullptr;
+    TGuvenliDosyaSiliciDialog* wipeDialog = nullptr;
 };
 
 class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
@@ -142,6 +144,7 @@ public slots:
     void BirDosyaSifreleExecute();
     void BirKlasordekiTumDosyalariSifreleExecute();
     void BirKlasordekiDosyalariTopluOlarakAcExecute();
+    void GuvenliDosyaSilmeExecute();
     void SifreliBirDosyaAcExecute();
     void pass1Change();
     void SilClick();

@@ -14,6 +14,7 @@
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
 #include "state/SharedState.h"
+#include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 int main(int argc, char** argv) {
     using namespace zarkent;
@@ -38,8 +39,9 @@ int main(int argc, char** argv) {
     TDurumBelirt resultWindow;
     TDurumSayfasi progressPage;
     TKlasoriciSifrelemePenceresi folderWindow;
+    TGuvenliDosyaSiliciDialog wipeDialog;
     SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
-    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow});
+    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog});
     mainWindow.show();
 
     const int result = app.exec();

@@ -45,6 +45,7 @@ struct SharedState {
 
     std::atomic<std::int32_t> WipePercent{0};
     std::atomic<bool> WipeFinished{false};
+    std::atomic<std::uint8_t> SelectedWipeMethod{2}; // the method the next secure deletion uses, 0..6
 };
 
 // The state of this process.
