@@ -32,6 +32,7 @@ namespace zarkent {
 class SettingsStore;
 class TDurumBelirt;
 class TDurumSayfasi;
+class TMD5Hesaplayici;
 
 // The other windows the main window drives; set by the program entry once they exist.
 struct MainWindowPeers {
@@ -39,6 +40,7 @@ struct MainWindowPeers {
     TDurumSayfasi* progressPage = nullptr;
     TDurumBelirt* resultWindow = nullptr;
     TKlasoriciSifrelemePenceresi* folderWindow = nullptr;
+    TMD5Hesaplayici* md5Window = nullptr;
 };
 
 class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
@@ -150,6 +152,7 @@ public slots:
     void CikisExecute();
     void YardimKitabiExecute();
     void EPostaYaziSifreleExecute();
+    void MD5HesaplamaAraciExecute();
     void GuncelleTimer();
     void SeciliDiliISARETLE();
 

@@ -14,6 +14,7 @@
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
 #include "state/SharedState.h"
+#include "tools/MD5Summer.h"
 
 int main(int argc, char** argv) {
     using namespace zarkent;
@@ -38,8 +39,9 @@ int main(int argc, char** argv) {
     TDurumBelirt resultWindow;
     TDurumSayfasi progressPage;
     TKlasoriciSifrelemePenceresi folderWindow;
+    TMD5Hesaplayici md5Window;
     SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
-    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow});
+    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &md5Window});
     mainWindow.show();
 
     const int result = app.exec();
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
     state.CancelRequested = true;
+    md5Window.StopHashing();
     jobs::JobThread::WaitForAll(std::chrono::seconds(30));
     SetJobWindows(JobWindows());
     return result;

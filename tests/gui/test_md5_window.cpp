@@ -1,5 +1,6 @@
 // The MD5 calculator window: file blocks and error lines from the job thread, the text digest, the saved
-// rich text read back, copy, clear and close (offscreen, every dialog scripted).
+// rich text read back, copy, clear and close, and how the main window opens it (offscreen, every dialog
+// scripted).
 #include <QAction>
 #include <QClipboard>
 #include <QFile>
@@ -20,6 +21,9 @@
 
 #include "DialogScript.h"
 #include "TempDir.h"
+#include "app/AnaSayfa.h"
+#include "jobs/DurumBelirt.h"
+#include "jobs/DurumSayfasi.h"
 #include "lang/Language.h"
 #include "state/SharedState.h"
 #include "tools/MD5Summer.h"
@@ -396,6 +400,33 @@ private slots:
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines[0], Row(7) + " : ");
         QCOMPARE(lines[2], Row(70) + " : 900150983CD24FB0D6963F7D28E17F72");
+    }
+
+    void mainWindowOpensItModeless() {
+        TempDir config;
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
+        TSayfa1 main;
+        TSifreEx password;
+        TDurumBelirt result;
+        TDurumSayfasi page;
+        TKlasoriciSifrelemePenceresi folder;
+        TMD5Hesaplayici md5;
+        main.SetPeers({&password, &page, &result, &folder, &md5});
+        main.show();
+        QVERIFY(main.MD5HesaplamaAraci->isEnabled());
+        main.MD5HesaplamaAraci->trigger();
+        QVERIFY(md5.isVisible());
+        QVERIFY(!md5.isModal() && QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(md5.windowTitle(), Turkish(28));
+
+        Lang().ActiveLanguage = kLanguageTurkish;
+        main.ApplyLanguage();
+        QCOMPARE(md5.windowTitle(), Turkish(28));
+        QCOMPARE(md5.DosyaSec->text(), Turkish(22));
+        Lang().ActiveLanguage = kLanguageEnglish;
+        main.ApplyLanguage();
+        QCOMPARE(md5.windowTitle(), Row(28));
+        QCOMPARE(md5.md5Rapor->text(), Row(71));
     }
 };
 
