@@ -31,6 +31,7 @@
 #include "platform/SettingsStore.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
+#include "tools/MD5Summer.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 namespace zarkent {
@@ -247,8 +248,7 @@ void TSayfa1::BuildActions() {
         language->setCheckable(true);
 
     // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later :
-         {Seffaflik, GucluSifreYaratici, RastgeleSayiMotoru, MD5HesaplamaAraci, Hakkinda, Turkce, English})
+    for (QAction* later : {Seffaflik, GucluSifreYaratici, RastgeleSayiMotoru, Hakkinda, Turkce, English})
         later->setEnabled(false);
 
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
@@ -261,6 +261,7 @@ void TSayfa1::BuildActions() {
     connect(Cikis, &QAction::triggered, this, &TSayfa1::CikisExecute);
     connect(HerZamanUstte, &QAction::triggered, this, &TSayfa1::HerZamanUstteExecute);
     connect(EPostaYaziSifrele, &QAction::triggered, this, &TSayfa1::EPostaYaziSifreleExecute);
+    connect(MD5HesaplamaAraci, &QAction::triggered, this, &TSayfa1::MD5HesaplamaAraciExecute);
     connect(YardimKitabi, &QAction::triggered, this, &TSayfa1::YardimKitabiExecute);
 
     Dosya = menuBar()->addMenu(QString());
@@ -366,6 +367,7 @@ void TSayfa1::ApplyLanguage() {
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
     if (peers_.folderWindow) peers_.folderWindow->UpdateCaptions();
+    if (peers_.md5Window) peers_.md5Window->UpdateCaptions();
     UpdateCaptions(Row);
     if (peers_.passwordDialog) peers_.passwordDialog->UpdateCaptions();
 }
@@ -677,6 +679,16 @@ void TSayfa1::EPostaYaziSifreleExecute() {
         OpenCompanion("Tv.SafeNote.TR.hta", 59);
     else if (language == kLanguageEnglish)
         OpenCompanion("Tv.SafeNote.EN.hta", 59);
+}
+
+void TSayfa1::MD5HesaplamaAraciExecute() {
+    TMD5Hesaplayici* window = peers_.md5Window;
+    if (!window) return;
+    // Modeless: the main window stays usable beside it.
+    if (!window->isVisible()) CentreOnScreen(window);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 bool TSayfa1::FormCloseQuery() {

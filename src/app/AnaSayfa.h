@@ -33,6 +33,7 @@ class SettingsStore;
 class TDurumBelirt;
 class TDurumSayfasi;
 class TGuvenliDosyaSiliciDialog;
+class TMD5Hesaplayici;
 
 // The other windows the main window drives; set by the program entry once they exist.
 struct MainWindowPeers {
@@ -41,6 +42,7 @@ struct MainWindowPeers {
     TDurumBelirt* resultWindow = nullptr;
     TKlasoriciSifrelemePenceresi* folderWindow = nullptr;
     TGuvenliDosyaSiliciDialog* wipeDialog = nullptr;
+    TMD5Hesaplayici* md5Window = nullptr;
 };
 
 class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
@@ -153,6 +155,7 @@ public slots:
     void CikisExecute();
     void YardimKitabiExecute();
     void EPostaYaziSifreleExecute();
+    void MD5HesaplamaAraciExecute();
     void GuncelleTimer();
     void SeciliDiliISARETLE();
 

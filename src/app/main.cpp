@@ -14,6 +14,7 @@
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
 #include "state/SharedState.h"
+#include "tools/MD5Summer.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 int main(int argc, char** argv) {
@@ -40,8 +41,9 @@ int main(int argc, char** argv) {
     TDurumSayfasi progressPage;
     TKlasoriciSifrelemePenceresi folderWindow;
     TGuvenliDosyaSiliciDialog wipeDialog;
+    TMD5Hesaplayici md5Window;
     SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
-    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog});
+    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window});
     mainWindow.show();
 
     const int result = app.exec();
@@ -51,6 +53,7 @@ int main(int argc, char** argv) {
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
     state.CancelRequested = true;
+    md5Window.StopHashing();
     jobs::JobThread::WaitForAll(std::chrono::seconds(30));
     SetJobWindows(JobWindows());
     return result;

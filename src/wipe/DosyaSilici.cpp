@@ -45,6 +45,22 @@ std::int32_t TDosyaSilici::ByteAccumulator() {
 }
 
 TDosyaSilici::TDosyaSilici(const std::string& FileName, std::uint8_t Method, const WipeHooks& hooks) : hooks_(hooks) {
+    try {
+        Wipe(FileName, Method);
+    } catch (...) {
+        // No destructor runs for an object whose constructor failed: reset the progress here.
+        ResetProgress();
+        throw;
+    }
+}
+
+void TDosyaSilici::ResetProgress() {
+    State().WipePercent = 0;
+    bytesPerPercent = 0;
+    byteAccumulator = 0;
+}
+
+void TDosyaSilici::Wipe(const std::string& FileName, std::uint8_t Method) {
     RandomizeFromClock();
     FFileName = FileName;
     for (std::size_t i = 0; i < WipeBlockSize / 4; ++i) {
@@ -75,9 +91,7 @@ TDosyaSilici::TDosyaSilici(const std::string& FileName, std::uint8_t Method, con
 }
 
 TDosyaSilici::~TDosyaSilici() {
-    State().WipePercent = 0;
-    bytesPerPercent = 0;
-    byteAccumulator = 0;
+    ResetProgress();
 }
 
 void TDosyaSilici::MakeRandomName() {

@@ -46,6 +46,8 @@ public:
     static std::int32_t ByteAccumulator();
 
 private:
+    void Wipe(const std::string& FileName, std::uint8_t Method);
+    static void ResetProgress();
     void MakeRandomName();
     void WipePass(class File& file);
     void FinishDeletion(class File& file);
