@@ -13,11 +13,15 @@ namespace zarkent::cli {
 
 namespace {
 
-constexpr const char* UsageText = "Usage: zarkent-cli encrypt [--compress] [--keep] [--password-file FILE] PATH...\n"
-                                  "       zarkent-cli decrypt [--keep] [--password-file FILE] PATH...\n"
-                                  "       zarkent-cli wipe [--method 0..6] FILE...\n"
-                                  "       zarkent-cli md5 [--upper] [FILE...] | md5 --check LIST\n"
-                                  "       zarkent-cli --help | --version\n";
+constexpr const char* UsageText =
+    "Usage: zarkent-cli encrypt [--compress] [--keep] [--password-file FILE] PATH...\n"
+    "       zarkent-cli decrypt [--keep] [--password-file FILE] PATH...\n"
+    "       zarkent-cli wipe [--method 0..6] FILE...\n"
+    "       zarkent-cli md5 [--upper] [FILE...] | md5 --check LIST\n"
+    "       zarkent-cli passgen [--length N] [--digits | --mixed | --letters | --chars TEXT] [--count K]\n"
+    "       zarkent-cli random --bound B --count N [--format decimal|c|pascal|plain-hex] [--secure]\n"
+    "                          [--as-window]\n"
+    "       zarkent-cli --help | --version\n";
 
 constexpr const char* HelpText =
     "\n"
@@ -45,6 +49,17 @@ constexpr const char* HelpText =
     "  md5 --check LIST     check the files of such a list: 'NAME: OK' or 'NAME: FAILED' per line,\n"
     "                       exit status 1 when any fails\n"
     "\n"
+    "  passgen              print K (default 1) passwords of N characters (default 8, at most 4096), one\n"
+    "                       per line, drawn from the system's random source. Pools: --mixed letters with\n"
+    "                       numbers (default), --letters, --digits, --chars TEXT the characters of TEXT\n"
+    "                       (a character given twice is drawn twice as often)\n"
+    "  random               print N numbers from 0 to B-1, one per line (a negative B counts as the\n"
+    "                       unsigned 32-bit number). --format picks decimal, c (0x1F2E), pascal ($1F2E) or\n"
+    "                       plain-hex (1F2E); --as-window lays them out as the random number window does\n"
+    "                       (each followed by a comma, CR LF after every 20 decimal or 8 hex numbers).\n"
+    "                       The numbers come from the program's clock-seeded generator, which is fine for\n"
+    "                       test data but predictable; --secure draws from the system's random source\n"
+    "\n"
     "What overwriting cannot reach: blocks that an SSD's wear levelling moved or that were trimmed,\n"
     "copy-on-write and journaling file systems (btrfs, ZFS, data journals), snapshots, backups, and\n"
     "copies made earlier (by editors, by this program's own encryption, by the system's swap). A file\n"
@@ -68,6 +83,14 @@ std::string Printable(std::string_view text) {
         }
     }
     return shown;
+}
+
+std::optional<long long> ParseWhole(const std::string& text, long long least, long long most) {
+    if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const long long value = std::stoll(text);
+    if (value < least || value > most) return std::nullopt;
+    return value;
 }
 
 int UsageError(std::ostream& err, const std::string& problem) {
@@ -94,6 +117,8 @@ int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream
     if (command == "encrypt" || command == "decrypt") return RunFileCommand(command == "encrypt", rest, {in, out, err});
     if (command == "wipe") return RunWipeCommand(rest, {in, out, err});
     if (command == "md5") return RunMd5Command(rest, {in, out, err});
+    if (command == "passgen") return RunPassgenCommand(rest, {in, out, err});
+    if (command == "random") return RunRandomCommand(rest, {in, out, err});
     return UsageError(err, "unknown command '" + command + "'");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +29,14 @@ int UsageError(std::ostream& err, const std::string& problem);
 // A name or message as it may be printed: control characters shown as \xHH.
 std::string Printable(std::string_view text);
 
+// A whole decimal number from `least` to `most`, digits only; nothing for any other text.
+std::optional<long long> ParseWhole(const std::string& text, long long least, long long most);
+
 // The commands; `args` are the arguments after the command's name.
 int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams io);
 int RunWipeCommand(const std::vector<std::string>& args, Streams io);
 int RunMd5Command(const std::vector<std::string>& args, Streams io);
+int RunPassgenCommand(const std::vector<std::string>& args, Streams io);
+int RunRandomCommand(const std::vector<std::string>& args, Streams io);
 
 } // namespace zarkent::cli

@@ -183,6 +183,53 @@ for golden in sample-stored.zrk:"Zarkent golden 1" sample-compressed.zrk:"şifre
     rm -rf g
 done
 
+# passgen: one password per line from the chosen pool; bad lengths, counts and pools are usage errors.
+run passgen; check "passgen exit" 0 "$rc"; check "passgen default" 1 "$(grep -cxE '[A-Za-z0-9]{8}' out.txt)"
+run passgen --length 64 --count 50 --digits
+check "digits count" 50 "$(grep -cxE '[0-9]{64}' out.txt)"
+run passgen --letters --length 30 --count 20
+check "letters only" 20 "$(grep -cxE '[A-Za-z]{30}' out.txt)"
+run passgen --chars 'aş' --length 400
+check "chars are whole characters" "400 0" "$(printf '%s' "$out" | LC_ALL=C.UTF-8 wc -m | tr -d ' ') $(printf '%s' "$out" | LC_ALL=C.UTF-8 grep -c '[^aş]')"
+check "both characters drawn" "yes" "$([[ $out == *a* && $out == *ş* ]] && echo yes)"
+run passgen --length 4096; check "longest" 4096 "${#out}"
+run passgen --count 2 --length 12 --mixed
+check "two differ" 2 "$(sort -u out.txt | wc -l)"
+for bad in "--length 0" "--length 4097" "--length -1" "--length x" "--count 0" "--length" "--digits --letters" \
+    "--chars" "--chars ' '" "--chars ''" "--bogus" "--mixed --chars ab"; do
+    eval "run passgen $bad"
+    check "passgen $bad exit" 2 "$rc"; check "passgen $bad usage" 1 "$(grep -c '^Usage:' err.txt)"; check "passgen $bad no output" "" "$out"
+done
+
+# random: numbers below the bound, one per line or in the window's layout.
+run random --bound 100 --count 1000
+check "random exit" 0 "$rc"; check "random lines" 1000 "$(grep -cxE '[0-9]{1,2}' out.txt)"
+check "random spread" yes "$(awk '$1>=90{h=1} $1<10{l=1} END{print (h&&l)?"yes":"no"}' out.txt)"
+run random --bound 1 --count 5; check "bound 1" "0 0 0 0 0" "$(echo $out)"
+run random --bound 0 --count 3 --secure; check "bound 0" "0 0 0" "$(echo $out)"
+run random --bound -1 --count 200 --format c
+check "negative bound is unsigned" 200 "$(grep -cxE '0x[0-9A-F]{4,8}' out.txt)"
+check "large values drawn" yes "$(grep -qxE '0x[89A-F][0-9A-F]{7}' out.txt && echo yes)"
+run random --bound 3000000000 --count 200
+check "unsigned decimal below the bound" 0 "$(awk '$1<0 || $1>=3000000000' out.txt | wc -l)"
+run random --bound 70000 --count 200 --format plain-hex --secure
+check "plain hex below the bound" 200 "$(grep -cxE '[0-9A-F]{4,5}' out.txt)"
+"$CLI" random --bound 100 --count 10 --as-window >win.txt
+check "window decimal line" 1 "$(grep -cE '^([0-9]{1,2},){10}$' win.txt)"
+check "no line break after ten" "" "$(tr -d '0-9,' <win.txt)"
+"$CLI" random --bound 100 --count 9 --format pascal --as-window >win.txt
+check "window pascal layout" 1 "$(LC_ALL=C grep -cE '^(\$00[0-6][0-9A-F],){8}'$'\r''$' win.txt)"
+check "window pascal last" 1 "$(LC_ALL=C grep -cE '^\$00[0-6][0-9A-F],$' win.txt)"
+"$CLI" random --bound 100 --count 40 --as-window --secure >win.txt
+check "window decimal breaks" "2 2" "$(LC_ALL=C grep -c $'\r$' win.txt) $(wc -l <win.txt)"
+"$CLI" random --bound 100 --count 0 --as-window >win.txt; check "count 0" 0 "$(wc -c <win.txt)"
+for bad in "" "--bound 10" "--count 10" "--bound x --count 1" "--bound 4294967296 --count 1" "--bound 5 --count -1" \
+    "--bound 5 --count 1 --format hex" "--bound 5 --count 1000001 --as-window" "--bound" "--bogus"; do
+    eval "run random $bad"
+    check "random $bad exit" 2 "$rc"; check "random $bad usage" 1 "$(grep -c '^Usage:' err.txt)"
+done
+rm -f win.txt
+
 # On a terminal: the password is asked twice without echo, and a progress bar is drawn.
 if command -v script >/dev/null; then
     printf 'x' >t.txt
