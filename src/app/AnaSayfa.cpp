@@ -248,7 +248,7 @@ void TSayfa1::BuildActions() {
         language->setCheckable(true);
 
     // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later : {Seffaflik, GucluSifreYaratici, RastgeleSayiMotoru, Hakkinda, Turkce, English})
+    for (QAction* later : {Seffaflik, GucluSifreYaratici, RastgeleSayiMotoru, Hakkinda})
         later->setEnabled(false);
 
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
@@ -263,6 +263,8 @@ void TSayfa1::BuildActions() {
     connect(EPostaYaziSifrele, &QAction::triggered, this, &TSayfa1::EPostaYaziSifreleExecute);
     connect(MD5HesaplamaAraci, &QAction::triggered, this, &TSayfa1::MD5HesaplamaAraciExecute);
     connect(YardimKitabi, &QAction::triggered, this, &TSayfa1::YardimKitabiExecute);
+    connect(Turkce, &QAction::triggered, this, &TSayfa1::TurkceExecute);
+    connect(English, &QAction::triggered, this, &TSayfa1::EnglishExecute);
 
     Dosya = menuBar()->addMenu(QString());
     Dosya->addActions(
@@ -363,6 +365,8 @@ void TSayfa1::UpdateCaptions(const std::function<QString(int)>& row) {
 
 void TSayfa1::ApplyLanguage() {
     if (!Lang().CopySet()) return;
+    // Each window rewrites its own captions, in this order.
+    SetApplicationTitle(Row(1));
     if (peers_.wipeDialog) peers_.wipeDialog->UpdateCaptions();
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
@@ -370,6 +374,28 @@ void TSayfa1::ApplyLanguage() {
     if (peers_.md5Window) peers_.md5Window->UpdateCaptions();
     UpdateCaptions(Row);
     if (peers_.passwordDialog) peers_.passwordDialog->UpdateCaptions();
+}
+
+void TSayfa1::SwitchLanguage(std::uint8_t language) {
+    SharedState& state = State();
+    Lang().ActiveLanguage = language;
+    ApplyLanguage();
+    state.SelectedLanguage = language;
+    try {
+        SaveSettings(*settings_, state);
+    } catch (const std::exception& e) {
+        // The switch itself has happened; only remembering it failed.
+        Message(39, QString::fromLocal8Bit(e.what()), QMessageBox::Critical);
+    }
+    SeciliDiliISARETLE();
+}
+
+void TSayfa1::TurkceExecute() {
+    SwitchLanguage(kLanguageTurkish);
+}
+
+void TSayfa1::EnglishExecute() {
+    SwitchLanguage(kLanguageEnglish);
 }
 
 void TSayfa1::FormCreate(const QStringList& arguments) {

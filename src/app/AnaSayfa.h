@@ -129,6 +129,9 @@ public:
     void UpdateCaptions(const std::function<QString(int)>& row);
     // Copies the set chosen by ActiveLanguage and rewrites the captions of every window.
     void ApplyLanguage();
+    // The user's choice of language `language` (1 Turkish, 2 English): applied to every window, stored
+    // and marked in the menu. Choosing the language in force runs the same steps.
+    void SwitchLanguage(std::uint8_t language);
 
     // FolderWindowHost: what the folder window does to this window.
     void ResetToEncryption() override;
@@ -158,6 +161,8 @@ public slots:
     void MD5HesaplamaAraciExecute();
     void GuncelleTimer();
     void SeciliDiliISARETLE();
+    void TurkceExecute();
+    void EnglishExecute();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

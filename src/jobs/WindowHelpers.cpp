@@ -18,6 +18,18 @@ QString TurkishRow(int row) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+namespace {
+QString applicationTitle;
+}
+
+QString ApplicationTitle() {
+    return applicationTitle.isEmpty() ? TurkishRow(1) : applicationTitle;
+}
+
+void SetApplicationTitle(const QString& title) {
+    applicationTitle = title;
+}
+
 Qt::WindowFlags FixedToolDialogFlags() {
     return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint;
 }

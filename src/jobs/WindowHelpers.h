@@ -19,6 +19,11 @@ QString TurkishRow(int row);
 // neither while both are empty.
 void ShowMatchMarks(const QString& first, const QString& second, QLabel* same, QLabel* different);
 
+// The program's title in the language in force (the designed Turkish title until a language is applied);
+// the caption of the general error box. User-interface thread only.
+QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
+
 // Flags of a dialog-style tool window without a close box that stays above other windows.
 Qt::WindowFlags FixedToolDialogFlags();
 
