@@ -31,7 +31,9 @@
 #include "platform/SettingsStore.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
+#include "tools/About.h"
 #include "tools/MD5Summer.h"
+#include "tools/SeffaflikAyariPenceresi.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 namespace zarkent {
@@ -62,6 +64,15 @@ private:
     QWidget* window_;
     std::function<void(const QKeyEvent&)> handler_;
 };
+
+// Shows a tool window modelessly, centred when it comes up, above the others.
+void ShowToolWindow(QWidget* window) {
+    if (!window) return;
+    if (!window->isVisible()) CentreOnScreen(window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
 
 constexpr const char* FrameIdle = "QFrame { border: 1px solid #0000ff; }";
 constexpr const char* FrameHot = "QFrame { border: 1px solid #ff0000; }";
@@ -248,7 +259,7 @@ void TSayfa1::BuildActions() {
         language->setCheckable(true);
 
     // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later : {Seffaflik, GucluSifreYaratici, RastgeleSayiMotoru, Hakkinda})
+    for (QAction* later : {GucluSifreYaratici, RastgeleSayiMotoru})
         later->setEnabled(false);
 
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
@@ -265,6 +276,8 @@ void TSayfa1::BuildActions() {
     connect(YardimKitabi, &QAction::triggered, this, &TSayfa1::YardimKitabiExecute);
     connect(Turkce, &QAction::triggered, this, &TSayfa1::TurkceExecute);
     connect(English, &QAction::triggered, this, &TSayfa1::EnglishExecute);
+    connect(Seffaflik, &QAction::triggered, this, &TSayfa1::SeffaflikExecute);
+    connect(Hakkinda, &QAction::triggered, this, &TSayfa1::HakkindaExecute);
 
     Dosya = menuBar()->addMenu(QString());
     Dosya->addActions(
@@ -368,10 +381,12 @@ void TSayfa1::ApplyLanguage() {
     // Each window rewrites its own captions, in this order.
     SetApplicationTitle(Row(1));
     if (peers_.wipeDialog) peers_.wipeDialog->UpdateCaptions();
+    if (peers_.opacityWindow) peers_.opacityWindow->UpdateCaptions();
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
     if (peers_.folderWindow) peers_.folderWindow->UpdateCaptions();
     if (peers_.md5Window) peers_.md5Window->UpdateCaptions();
+    if (peers_.aboutWindow) peers_.aboutWindow->UpdateCaptions();
     UpdateCaptions(Row);
     if (peers_.passwordDialog) peers_.passwordDialog->UpdateCaptions();
 }
@@ -717,6 +732,14 @@ void TSayfa1::MD5HesaplamaAraciExecute() {
     window->activateWindow();
 }
 
+void TSayfa1::SeffaflikExecute() {
+    ShowToolWindow(peers_.opacityWindow);
+}
+
+void TSayfa1::HakkindaExecute() {
+    ShowToolWindow(peers_.aboutWindow);
+}
+
 bool TSayfa1::FormCloseQuery() {
     SharedState& state = State();
     if (!state.JobsActive) return true;
@@ -753,7 +776,11 @@ void TSayfa1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TSayfa1::FormKeyPress(const QKeyEvent& event) {
-    if (windowOpacity() < 1.0 && (event.text() == "x" || event.text() == "X")) setWindowOpacity(1.0);
+    const bool translucent = AlphaBlendingOf(*this).AlphaBlend || windowOpacity() < 1.0;
+    if (!translucent || (event.text() != "x" && event.text() != "X")) return;
+    // Blending off through the same state the transparency window sets, so that window shows it too.
+    SetAlphaBlending(*this, false, 255);
+    if (peers_.opacityWindow) peers_.opacityWindow->ShowTargetLevel();
 }
 
 bool TSayfa1::eventFilter(QObject* watched, QEvent* event) {

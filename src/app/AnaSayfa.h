@@ -34,6 +34,8 @@ class TDurumBelirt;
 class TDurumSayfasi;
 class TGuvenliDosyaSiliciDialog;
 class TMD5Hesaplayici;
+class TSeffaflikAyari;
+class THakkinda;
 
 // The other windows the main window drives; set by the program entry once they exist.
 struct MainWindowPeers {
@@ -43,6 +45,8 @@ struct MainWindowPeers {
     TKlasoriciSifrelemePenceresi* folderWindow = nullptr;
     TGuvenliDosyaSiliciDialog* wipeDialog = nullptr;
     TMD5Hesaplayici* md5Window = nullptr;
+    TSeffaflikAyari* opacityWindow = nullptr;
+    THakkinda* aboutWindow = nullptr;
 };
 
 class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
@@ -159,6 +163,8 @@ public slots:
     void YardimKitabiExecute();
     void EPostaYaziSifreleExecute();
     void MD5HesaplamaAraciExecute();
+    void SeffaflikExecute();
+    void HakkindaExecute();
     void GuncelleTimer();
     void SeciliDiliISARETLE();
     void TurkceExecute();

@@ -14,7 +14,9 @@
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
 #include "state/SharedState.h"
+#include "tools/About.h"
 #include "tools/MD5Summer.h"
+#include "tools/SeffaflikAyariPenceresi.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 int main(int argc, char** argv) {
@@ -42,8 +44,11 @@ int main(int argc, char** argv) {
     TKlasoriciSifrelemePenceresi folderWindow;
     TGuvenliDosyaSiliciDialog wipeDialog;
     TMD5Hesaplayici md5Window;
+    TSeffaflikAyari opacityWindow(&mainWindow); // sets the main window's opacity
+    THakkinda aboutWindow;
     SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
-    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window});
+    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window,
+                         &opacityWindow, &aboutWindow});
     mainWindow.show();
 
     const int result = app.exec();
