@@ -242,9 +242,10 @@ std::int64_t TZarkenter::Transform(std::int32_t value) {
 }
 
 // 32 keystream words for consecutive steps without a counter wrap. Kept free of branches so that
-// the compiler vectorises it; x86-64 builds get an AVX2 clone picked at load time.
+// the compiler vectorises it; x86-64 ELF builds get an AVX2 clone picked at load time (Windows
+// executables have no load-time resolver for it).
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__) &&               \
-    !defined(__SANITIZE_THREAD__)
+    !defined(__SANITIZE_THREAD__) && !defined(_WIN32)
 #define ZARKENT_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define ZARKENT_VECTOR_CLONES

@@ -99,10 +99,11 @@ int UsageError(std::ostream& err, const std::string& problem) {
     return ExitUsage;
 }
 
-int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+#ifdef SIGXFSZ
     // A file-size limit must fail the write (and remove the partial output), not kill the process.
     std::signal(SIGXFSZ, SIG_IGN);
-    const std::vector<std::string> args(argv + 1, argv + argc);
+#endif
     if (args.empty()) return UsageError(err, "no command given");
     const std::string& command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());

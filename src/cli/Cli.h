@@ -20,8 +20,9 @@ struct Streams {
     std::ostream& err;
 };
 
-// The whole program: picks the command named by the first argument and runs it.
-int Run(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err);
+// The whole program: picks the command named by the first argument and runs it. `args` are the
+// arguments after the program's name.
+int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
 // Reports bad usage ("zarkent-cli: PROBLEM" and the usage lines) and returns ExitUsage.
 int UsageError(std::ostream& err, const std::string& problem);

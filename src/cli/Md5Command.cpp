@@ -5,7 +5,6 @@
 #include <iostream>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "cli/Cli.h"
@@ -25,7 +24,7 @@ std::string Lower(std::string text) {
 // "-" is standard input; anything else a regular file.
 Md5Digest DigestOf(const std::string& path) {
     if (path != "-") return Md5OfFile(path);
-    File in = File::Adopt(::dup(STDIN_FILENO), "-");
+    File in = File::StandardInput();
     Md5Context context;
     Md5Start(context);
     std::vector<std::uint8_t> buffer(1 << 20);

@@ -1,7 +1,9 @@
 #include <iostream>
 
 #include "cli/Cli.h"
+#include "platform/Process.h"
 
 int main(int argc, char** argv) {
-    return zarkent::cli::Run(argc, argv, std::cin, std::cout, std::cerr);
+    zarkent::PrepareStandardStreams();
+    return zarkent::cli::Run(zarkent::CommandLineArguments(argc, argv), std::cin, std::cout, std::cerr);
 }

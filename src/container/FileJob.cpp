@@ -1,6 +1,5 @@
 #include "container/FileJob.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <optional>
 
@@ -87,8 +86,8 @@ void RemoveSource(const std::string& path, const FileOutcome& outcome) {
         throw ZarkentError("The file \"" + path + "\" changed while it was " +
                                (outcome.encrypted ? "encrypted" : "decrypted") + ", so it was kept",
                            ErrorKind::FileSystem);
-    if (!RemoveFile(path))
-        throw ZarkentError("Cannot delete file \"" + path + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);
+    if (std::string reason; !RemoveFile(path, &reason))
+        throw ZarkentError("Cannot delete file \"" + path + "\". " + reason, ErrorKind::FileSystem);
 }
 
 } // namespace zarkent

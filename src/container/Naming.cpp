@@ -53,9 +53,7 @@ std::string RenameToUnique(const std::string& from, std::string_view folder, std
 std::string SafeStoredName(std::string_view stored, std::string_view encryptedPath) {
     const std::size_t slash = stored.find_last_of("/\\");
     std::string_view name = slash == std::string_view::npos ? stored : stored.substr(slash + 1);
-    if (!name.empty() && name != "." && name != ".." && name.find('\0') == std::string_view::npos &&
-        name.size() <= MaxNameBytes)
-        return std::string(name);
+    if (IsPlainFileName(name) && name.size() <= MaxNameBytes) return std::string(name);
     std::string own = NamePart(encryptedPath);
     if (own.size() > EncryptedExtension.size() && own.ends_with(EncryptedExtension))
         own.resize(own.size() - EncryptedExtension.size());

@@ -37,8 +37,9 @@ File CreateUniqueFile(std::string_view folder, std::string_view name, Access acc
 std::string RenameToUnique(const std::string& from, std::string_view folder, std::string_view name);
 
 // The name read from an encrypted file, reduced to a plain file name: nothing up to the last '/' or
-// '\\', no NUL byte, not empty, not "." or "..", not longer than a file name may be. Otherwise the
-// encrypted file's own name without ".zrk" (or the whole name when it does not end so) is used.
+// '\\', no NUL byte, not empty, not "." or "..", not longer than a file name may be, and on Windows no
+// stream, device or otherwise invalid name (IsPlainFileName). Otherwise the encrypted file's own name
+// without ".zrk" (or the whole name when it does not end so) is used.
 std::string SafeStoredName(std::string_view stored, std::string_view encryptedPath);
 
 } // namespace zarkent

@@ -15,8 +15,8 @@
 namespace zarkent {
 
 enum class Access {
-    Shared,    // ordinary file: 0666 less the umask
-    OwnerOnly, // holds plain data: 0600
+    Shared,    // ordinary file: 0666 less the umask; on Windows the folder's inherited permissions
+    OwnerOnly, // holds plain data: 0600; on Windows only the current user has access
 };
 
 // What tells whether a name still leads to the very file that was read, unchanged: the file's
@@ -43,14 +43,20 @@ public:
     static File OpenRead(const std::string& path);
     // Creates a new file; never replaces or follows an existing name. Throws "Cannot create file "PATH". REASON".
     static File CreateNew(const std::string& path, Access access);
-    // Takes over an open descriptor (a pipe, standard input); `name` is what messages call it.
-    static File Adopt(int fd, std::string name) { return File(fd, std::move(name)); }
+    // The system's handle of an open file: a descriptor on POSIX, a HANDLE on Windows.
+    using NativeHandle = std::intptr_t;
+    static constexpr NativeHandle InvalidHandle = -1;
+    // Takes over an open handle (a pipe, standard input); `name` is what messages call it.
+    static File Adopt(NativeHandle handle, std::string name) { return File(handle, std::move(name)); }
+    // A second handle to the process's standard input, read like a file; closing it leaves standard
+    // input open. Throws "Cannot read standard input. REASON".
+    static File StandardInput();
     // Opens a regular file for reading and writing, with the same refusals as OpenRead.
     static File OpenReadWrite(const std::string& path);
     // As CreateNew, but returns a closed File when the name is taken (by a file, folder or link).
     static File TryCreateNew(const std::string& path, Access access);
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return handle_ != InvalidHandle; }
     const std::string& Path() const { return path_; }
 
     // Reads until `size` bytes or the end of the file; returns the count read.
@@ -79,10 +85,11 @@ public:
     void Close();
 
 private:
-    File(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    File(NativeHandle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
     [[noreturn]] void Fail(const char* what, int error) const;
+    int Fd() const { return static_cast<int>(handle_); } // the handle as a POSIX descriptor
 
-    int fd_ = -1;
+    NativeHandle handle_ = InvalidHandle;
     std::string path_;
 };
 
@@ -102,8 +109,9 @@ std::vector<FolderEntry> ListFolder(const std::string& folder);
 // True when `path` names an existing entry of any kind (a dangling link counts).
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
-// Removes a file; false when it could not be removed (missing counts as removed).
-bool RemoveFile(const std::string& path);
+// Removes a file; false when it could not be removed (missing counts as removed), with the
+// system's text in `reason`.
+bool RemoveFile(const std::string& path, std::string* reason = nullptr);
 
 enum class RenameResult { Done, TargetExists, Failed };
 // Renames without ever replacing `to`. On Failed, `reason` receives the system's text.
@@ -112,6 +120,7 @@ RenameResult RenameNoReplace(const std::string& from, const std::string& to, std
 // Flushes the folder entry of `path` (its creation, rename or removal) to the disk.
 void SyncParentDirectory(const std::string& path);
 
+// The text of an errno value (EACCES, EEXIST, ...), worded alike on every system.
 std::string SystemErrorText(int error);
 
 // A file that is still being written (an output, an intermediate, a temporary file), registered
@@ -134,7 +143,7 @@ private:
 void RemovePartialFiles() noexcept;
 
 // Seam for tests: each creation, flush, rename and removal is reported to the hook before it
-// happens, with the path it concerns (a rename: its target). A hook that returns an error number
+// happens, with the path it concerns (a rename: its target). A hook that returns an errno value
 // makes the operation fail with that error. The hook runs on the thread doing the operation.
 enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove };
 using FileEventHook = std::function<int(FileEvent event, const std::string& path)>;

@@ -17,9 +17,12 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "platform/FileSystemDetail.h"
 #include "platform/Paths.h"
 
 namespace zarkent {
+
+using detail::Announce;
 
 std::string SystemErrorText(int error) {
     char buffer[256];
@@ -28,81 +31,20 @@ std::string SystemErrorText(int error) {
     return text;
 }
 
-namespace {
-std::mutex hookMutex;
-std::shared_ptr<const FileEventHook> currentHook;
-
-// 0, or the error the test hook asks for.
-int Announce(FileEvent event, const std::string& path) {
-    std::shared_ptr<const FileEventHook> hook;
-    {
-        std::lock_guard lock(hookMutex);
-        hook = currentHook;
-    }
-    return hook ? (*hook)(event, path) : 0;
-}
-} // namespace
-
-namespace {
-// Fixed storage, so that a signal handler can read it: a slot's path is complete before the slot is
-// marked used, and marked unused before it is written again.
-constexpr int PartialSlots = 16;
-constexpr std::size_t PartialPathMax = 4096;
-char partialPaths[PartialSlots][PartialPathMax];
-std::atomic<bool> partialUsed[PartialSlots];
-std::mutex partialMutex; // between registering threads only; the handler takes no lock
-static_assert(std::atomic<bool>::is_always_lock_free);
-} // namespace
-
-PartialFile::PartialFile(const std::string& path) {
-    if (path.size() >= PartialPathMax) return;
-    std::lock_guard lock(partialMutex);
-    for (int i = 0; i < PartialSlots; ++i) {
-        if (partialUsed[i].load()) continue;
-        std::memcpy(partialPaths[i], path.c_str(), path.size() + 1);
-        partialUsed[i].store(true);
-        slot_ = i;
-        return;
-    }
-}
-
-PartialFile::PartialFile(PartialFile&& other) noexcept : slot_(std::exchange(other.slot_, -1)) {}
-
-PartialFile& PartialFile::operator=(PartialFile&& other) noexcept {
-    if (this != &other) {
-        if (slot_ >= 0) partialUsed[slot_].store(false);
-        slot_ = std::exchange(other.slot_, -1);
-    }
-    return *this;
-}
-
-PartialFile::~PartialFile() {
-    if (slot_ >= 0) partialUsed[slot_].store(false);
-}
-
-void RemovePartialFiles() noexcept {
-    for (int i = 0; i < PartialSlots; ++i)
-        if (partialUsed[i].load()) ::unlink(partialPaths[i]);
-}
-
-void SetFileEventHook(FileEventHook hook) {
-    std::lock_guard lock(hookMutex);
-    currentHook = hook ? std::make_shared<const FileEventHook>(std::move(hook)) : nullptr;
-}
-
-File::File(File&& other) noexcept : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, InvalidHandle)), path_(std::move(other.path_)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
+        if (IsOpen()) ::close(Fd());
+        handle_ = std::exchange(other.handle_, InvalidHandle);
         path_ = std::move(other.path_);
     }
     return *this;
 }
 
 File::~File() {
-    if (fd_ >= 0) ::close(fd_);
+    if (IsOpen()) ::close(Fd());
 }
 
 void File::Fail(const char* what, int error) const {
@@ -175,19 +117,19 @@ File File::OpenReadWrite(const std::string& path) {
 
 std::uint64_t File::LinkCount() const {
     struct stat info {};
-    if (::fstat(fd_, &info) != 0) Fail("Cannot read file", errno);
+    if (::fstat(Fd(), &info) != 0) Fail("Cannot read file", errno);
     return static_cast<std::uint64_t>(info.st_nlink);
 }
 
 bool File::WritableByMode() const {
     struct stat info {};
-    if (::fstat(fd_, &info) != 0) Fail("Cannot read file", errno);
+    if (::fstat(Fd(), &info) != 0) Fail("Cannot read file", errno);
     return (info.st_mode & 0222) != 0;
 }
 
 bool File::OnMemoryFileSystem() const {
     struct statfs info {};
-    if (::fstatfs(fd_, &info) != 0) return false;
+    if (::fstatfs(Fd(), &info) != 0) return false;
     return info.f_type == TMPFS_MAGIC || info.f_type == RAMFS_MAGIC;
 }
 
@@ -203,14 +145,14 @@ void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t coun
     };
     std::size_t done = 0; // whole copies written
     while (done < count) {
-        const ssize_t n = ::pwritev(fd_, slots, static_cast<int>(std::min(maxSlots, count - done)), position(done, 0));
+        const ssize_t n = ::pwritev(Fd(), slots, static_cast<int>(std::min(maxSlots, count - done)), position(done, 0));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) Fail("Cannot write file", errno);
         if (n == 0) Fail("Cannot write file", ENOSPC);
         done += static_cast<std::size_t>(n) / size;
         // A short write stopped inside a copy: finish that copy before going on.
         for (std::size_t within = static_cast<std::size_t>(n) % size; within != 0 && within < size;) {
-            const ssize_t m = ::pwrite(fd_, bytes + within, size - within, position(done, within));
+            const ssize_t m = ::pwrite(Fd(), bytes + within, size - within, position(done, within));
             if (m < 0 && errno == EINTR) continue;
             if (m < 0) Fail("Cannot write file", errno);
             if (m == 0) Fail("Cannot write file", ENOSPC);
@@ -222,16 +164,16 @@ void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t coun
 
 void File::DataSync() {
     if (const int error = Announce(FileEvent::SyncFile, path_)) Fail("Cannot write file", error);
-    if (::fdatasync(fd_) != 0) Fail("Cannot write file", errno);
+    if (::fdatasync(Fd()) != 0) Fail("Cannot write file", errno);
 }
 
 void File::Truncate() {
-    if (::ftruncate(fd_, 0) != 0) Fail("Cannot write file", errno);
+    if (::ftruncate(Fd(), 0) != 0) Fail("Cannot write file", errno);
 }
 
 FileIdentity File::Identity() const {
     struct stat info {};
-    if (::fstat(fd_, &info) != 0) Fail("Cannot read file", errno);
+    if (::fstat(Fd(), &info) != 0) Fail("Cannot read file", errno);
     return IdentityOf(info);
 }
 
@@ -267,7 +209,7 @@ std::size_t File::Read(void* buffer, std::size_t size) {
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::read(fd_, out + done, size - done);
+        const ssize_t n = ::read(Fd(), out + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             Fail("Cannot read file", errno);
@@ -282,7 +224,7 @@ void File::Write(const void* data, std::size_t size) {
     const auto* in = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::write(fd_, in + done, size - done);
+        const ssize_t n = ::write(Fd(), in + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             Fail("Cannot write file", errno);
@@ -294,32 +236,32 @@ void File::Write(const void* data, std::size_t size) {
 
 std::int64_t File::Size() const {
     struct stat info {};
-    if (::fstat(fd_, &info) != 0) Fail("Cannot read file", errno);
+    if (::fstat(Fd(), &info) != 0) Fail("Cannot read file", errno);
     return static_cast<std::int64_t>(info.st_size);
 }
 
 std::int64_t File::Position() const {
-    const off_t position = ::lseek(fd_, 0, SEEK_CUR);
+    const off_t position = ::lseek(Fd(), 0, SEEK_CUR);
     if (position < 0) Fail("Cannot read file", errno);
     return static_cast<std::int64_t>(position);
 }
 
 void File::Seek(std::int64_t position) {
-    if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0) Fail("Cannot read file", errno);
+    if (::lseek(Fd(), static_cast<off_t>(position), SEEK_SET) < 0) Fail("Cannot read file", errno);
 }
 
 void File::Rewind() {
-    if (::lseek(fd_, 0, SEEK_SET) != 0) Fail("Cannot read file", errno);
+    if (::lseek(Fd(), 0, SEEK_SET) != 0) Fail("Cannot read file", errno);
 }
 
 void File::Sync() {
     if (const int error = Announce(FileEvent::SyncFile, path_)) Fail("Cannot write file", error);
-    if (::fsync(fd_) != 0) Fail("Cannot write file", errno);
+    if (::fsync(Fd()) != 0) Fail("Cannot write file", errno);
 }
 
 void File::Close() {
-    if (fd_ < 0) return;
-    const int fd = std::exchange(fd_, -1);
+    if (!IsOpen()) return;
+    const int fd = static_cast<int>(std::exchange(handle_, InvalidHandle));
     // close() can report a delayed write error (for example on network file systems).
     if (::close(fd) != 0 && errno != EINTR) Fail("Cannot write file", errno);
 }
@@ -367,12 +309,24 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool RemoveFile(const std::string& path) {
-    if (const int error = Announce(FileEvent::Remove, path)) {
-        errno = error;
-        return false;
+bool RemoveFile(const std::string& path, std::string* reason) {
+    int error = Announce(FileEvent::Remove, path);
+    if (error == 0) {
+        if (::unlink(path.c_str()) == 0 || errno == ENOENT) return true;
+        error = errno;
     }
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+    if (reason) *reason = SystemErrorText(error);
+    return false;
+}
+
+void detail::RemovePartialPath(const char* path) noexcept {
+    ::unlink(path);
+}
+
+File File::StandardInput() {
+    const int fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) throw ZarkentError("Cannot read standard input. " + SystemErrorText(errno), ErrorKind::FileSystem);
+    return File(fd, "-");
 }
 
 RenameResult RenameNoReplace(const std::string& from, const std::string& to, std::string* reason) {

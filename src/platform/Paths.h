@@ -22,4 +22,9 @@ std::string DirectoryPart(std::string_view path);
 // The path after its last separator.
 std::string NamePart(std::string_view path);
 
+// Whether `name` can be a single file name here: not empty, not "." or "..", no separator, no NUL.
+// On Windows also none of < > : " | ? * or control characters, no trailing dot or blank, and not a
+// device name (CON, PRN, AUX, NUL, COM0..9, LPT0..9, with or without an extension).
+bool IsPlainFileName(std::string_view name);
+
 } // namespace zarkent

@@ -152,9 +152,8 @@ void TDosyaSilici::FinishDeletion(File& file) {
     }
     FFileName = FNewName;
     if (!same(FFileName)) Refuse(FFileName, "It was replaced while it was wiped; the new file was left alone");
-    if (!RemoveFile(FFileName))
-        throw ZarkentError("Cannot delete file \"" + FFileName + "\". " + SystemErrorText(errno),
-                           ErrorKind::FileSystem);
+    if (std::string reason; !RemoveFile(FFileName, &reason))
+        throw ZarkentError("Cannot delete file \"" + FFileName + "\". " + reason, ErrorKind::FileSystem);
     SyncParentDirectory(FFileName);
 }
 

@@ -339,7 +339,8 @@ TEST(Container, TemporaryNamesNeverFollowLinks) {
     TempDir dir;
     WriteBytes(dir / "victim", {42});
     WriteBytes(dir / "p", PatternBytes(1000));
-    for (int n = 0; n < 999; ++n)
+    if (!test::MakeSymlink(dir / "victim", dir / "p_____.tmp.tzl.0")) GTEST_SKIP() << "no symbolic links here";
+    for (int n = 1; n < 999; ++n)
         fs::create_symlink(dir / "victim", dir / ("p_____.tmp.tzl." + std::to_string(n)));
     Flags flags;
     flags.compress = true;

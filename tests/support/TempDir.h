@@ -17,7 +17,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    // The folder and `name` joined by the platform's separator; `name` is the program's text (UTF-8).
+    std::string operator/(const std::string& name) const;
     // Names of the entries in the folder, sorted.
     std::vector<std::string> Entries() const;
 
@@ -25,8 +26,18 @@ private:
     std::filesystem::path path_;
 };
 
+// A path in the program's text (UTF-8) as std::filesystem takes it (the C runtime of MinGW reads
+// narrow names in another code page).
+std::filesystem::path PathOf(const std::string& path);
+
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// Makes `link` a symbolic link to `target`; false where the system cannot make one (Windows without
+// the right to, Wine).
+bool MakeSymlink(const std::string& target, const std::string& link);
+// Whether only the file's owner may read or write it (mode 0600 on POSIX; on Windows an access list
+// that allows the current user, or the system itself, and no one else).
+bool OwnerOnly(const std::string& path);
 // The message of the exception `work` throws, or "(no error)".
 std::string ErrorOf(const std::function<void()>& work);
 // Deterministic filler bytes.
