@@ -31,7 +31,9 @@
 #include "platform/SettingsStore.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
+#include "tools/GucluSifre.h"
 #include "tools/MD5Summer.h"
+#include "tools/RastgeleSayiUreteci.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 namespace zarkent {
@@ -248,7 +250,7 @@ void TSayfa1::BuildActions() {
         language->setCheckable(true);
 
     // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later : {Seffaflik, GucluSifreYaratici, RastgeleSayiMotoru, Hakkinda, Turkce, English})
+    for (QAction* later : {Seffaflik, Hakkinda, Turkce, English})
         later->setEnabled(false);
 
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
@@ -262,6 +264,8 @@ void TSayfa1::BuildActions() {
     connect(HerZamanUstte, &QAction::triggered, this, &TSayfa1::HerZamanUstteExecute);
     connect(EPostaYaziSifrele, &QAction::triggered, this, &TSayfa1::EPostaYaziSifreleExecute);
     connect(MD5HesaplamaAraci, &QAction::triggered, this, &TSayfa1::MD5HesaplamaAraciExecute);
+    connect(GucluSifreYaratici, &QAction::triggered, this, &TSayfa1::GucluSifreYaraticiExecute);
+    connect(RastgeleSayiMotoru, &QAction::triggered, this, &TSayfa1::RastgeleSayiMotoruExecute);
     connect(YardimKitabi, &QAction::triggered, this, &TSayfa1::YardimKitabiExecute);
 
     Dosya = menuBar()->addMenu(QString());
@@ -367,7 +371,9 @@ void TSayfa1::ApplyLanguage() {
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
     if (peers_.folderWindow) peers_.folderWindow->UpdateCaptions();
+    if (peers_.randomNumbers) peers_.randomNumbers->UpdateCaptions();
     if (peers_.md5Window) peers_.md5Window->UpdateCaptions();
+    if (peers_.passwordGenerator) peers_.passwordGenerator->UpdateCaptions();
     UpdateCaptions(Row);
     if (peers_.passwordDialog) peers_.passwordDialog->UpdateCaptions();
 }
@@ -683,6 +689,23 @@ void TSayfa1::EPostaYaziSifreleExecute() {
 
 void TSayfa1::MD5HesaplamaAraciExecute() {
     TMD5Hesaplayici* window = peers_.md5Window;
+    if (!window) return;
+    // Modeless: the main window stays usable beside it.
+    if (!window->isVisible()) CentreOnScreen(window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TSayfa1::GucluSifreYaraticiExecute() {
+    ShowToolWindow(peers_.passwordGenerator);
+}
+
+void TSayfa1::RastgeleSayiMotoruExecute() {
+    ShowToolWindow(peers_.randomNumbers);
+}
+
+void TSayfa1::ShowToolWindow(QWidget* window) {
     if (!window) return;
     // Modeless: the main window stays usable beside it.
     if (!window->isVisible()) CentreOnScreen(window);

@@ -32,8 +32,10 @@ namespace zarkent {
 class SettingsStore;
 class TDurumBelirt;
 class TDurumSayfasi;
+class TGucluSifreSayfa1;
 class TGuvenliDosyaSiliciDialog;
 class TMD5Hesaplayici;
+class TRastgeleSayiUreteciSayfa1;
 
 // The other windows the main window drives; set by the program entry once they exist.
 struct MainWindowPeers {
@@ -43,6 +45,8 @@ struct MainWindowPeers {
     TKlasoriciSifrelemePenceresi* folderWindow = nullptr;
     TGuvenliDosyaSiliciDialog* wipeDialog = nullptr;
     TMD5Hesaplayici* md5Window = nullptr;
+    TGucluSifreSayfa1* passwordGenerator = nullptr;
+    TRastgeleSayiUreteciSayfa1* randomNumbers = nullptr;
 };
 
 class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
@@ -156,6 +160,8 @@ public slots:
     void YardimKitabiExecute();
     void EPostaYaziSifreleExecute();
     void MD5HesaplamaAraciExecute();
+    void GucluSifreYaraticiExecute();
+    void RastgeleSayiMotoruExecute();
     void GuncelleTimer();
     void SeciliDiliISARETLE();
 
@@ -186,6 +192,8 @@ private:
     void OpenFileFor(bool decrypt);
     void OpenCompanion(const QString& fileName, int missingRow);
     void Message(int captionRow, const QString& text, QMessageBox::Icon icon);
+    // Shows a tool window without waiting for it, centred when it opens.
+    void ShowToolWindow(QWidget* window);
 
     MainWindowPeers peers_;
     std::unique_ptr<SettingsStore> settings_;

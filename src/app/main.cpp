@@ -14,7 +14,9 @@
 #include "jobs/SifreEkrani.h"
 #include "jobs/SifreleJobs.h"
 #include "state/SharedState.h"
+#include "tools/GucluSifre.h"
 #include "tools/MD5Summer.h"
+#include "tools/RastgeleSayiUreteci.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 int main(int argc, char** argv) {
@@ -42,8 +44,11 @@ int main(int argc, char** argv) {
     TKlasoriciSifrelemePenceresi folderWindow;
     TGuvenliDosyaSiliciDialog wipeDialog;
     TMD5Hesaplayici md5Window;
+    TGucluSifreSayfa1 passwordGenerator;
+    TRastgeleSayiUreteciSayfa1 randomNumbers;
     SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
-    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window});
+    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window,
+                         &passwordGenerator, &randomNumbers});
     mainWindow.show();
 
     const int result = app.exec();
