@@ -32,7 +32,9 @@
 #include "state/Settings.h"
 #include "state/SharedState.h"
 #include "tools/About.h"
+#include "tools/GucluSifre.h"
 #include "tools/MD5Summer.h"
+#include "tools/RastgeleSayiUreteci.h"
 #include "tools/SeffaflikAyariPenceresi.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
@@ -65,7 +67,8 @@ private:
     std::function<void(const QKeyEvent&)> handler_;
 };
 
-// Shows a tool window modelessly, centred when it comes up, above the others.
+// Shows a tool window modelessly (the main window stays usable beside it), centred when it comes up,
+// above the others.
 void ShowToolWindow(QWidget* window) {
     if (!window) return;
     if (!window->isVisible()) CentreOnScreen(window);
@@ -258,10 +261,6 @@ void TSayfa1::BuildActions() {
     for (QAction* language : {Turkce, English})
         language->setCheckable(true);
 
-    // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later : {GucluSifreYaratici, RastgeleSayiMotoru})
-        later->setEnabled(false);
-
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
     connect(BirKlasordekiTumDosyalariSifrele, &QAction::triggered, this,
             &TSayfa1::BirKlasordekiTumDosyalariSifreleExecute);
@@ -273,6 +272,8 @@ void TSayfa1::BuildActions() {
     connect(HerZamanUstte, &QAction::triggered, this, &TSayfa1::HerZamanUstteExecute);
     connect(EPostaYaziSifrele, &QAction::triggered, this, &TSayfa1::EPostaYaziSifreleExecute);
     connect(MD5HesaplamaAraci, &QAction::triggered, this, &TSayfa1::MD5HesaplamaAraciExecute);
+    connect(GucluSifreYaratici, &QAction::triggered, this, &TSayfa1::GucluSifreYaraticiExecute);
+    connect(RastgeleSayiMotoru, &QAction::triggered, this, &TSayfa1::RastgeleSayiMotoruExecute);
     connect(YardimKitabi, &QAction::triggered, this, &TSayfa1::YardimKitabiExecute);
     connect(Turkce, &QAction::triggered, this, &TSayfa1::TurkceExecute);
     connect(English, &QAction::triggered, this, &TSayfa1::EnglishExecute);
@@ -385,7 +386,9 @@ void TSayfa1::ApplyLanguage() {
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
     if (peers_.folderWindow) peers_.folderWindow->UpdateCaptions();
+    if (peers_.randomNumbers) peers_.randomNumbers->UpdateCaptions();
     if (peers_.md5Window) peers_.md5Window->UpdateCaptions();
+    if (peers_.passwordGenerator) peers_.passwordGenerator->UpdateCaptions();
     if (peers_.aboutWindow) peers_.aboutWindow->UpdateCaptions();
     UpdateCaptions(Row);
     if (peers_.passwordDialog) peers_.passwordDialog->UpdateCaptions();
@@ -723,13 +726,7 @@ void TSayfa1::EPostaYaziSifreleExecute() {
 }
 
 void TSayfa1::MD5HesaplamaAraciExecute() {
-    TMD5Hesaplayici* window = peers_.md5Window;
-    if (!window) return;
-    // Modeless: the main window stays usable beside it.
-    if (!window->isVisible()) CentreOnScreen(window);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    ShowToolWindow(peers_.md5Window);
 }
 
 void TSayfa1::SeffaflikExecute() {
@@ -738,6 +735,14 @@ void TSayfa1::SeffaflikExecute() {
 
 void TSayfa1::HakkindaExecute() {
     ShowToolWindow(peers_.aboutWindow);
+}
+
+void TSayfa1::GucluSifreYaraticiExecute() {
+    ShowToolWindow(peers_.passwordGenerator);
+}
+
+void TSayfa1::RastgeleSayiMotoruExecute() {
+    ShowToolWindow(peers_.randomNumbers);
 }
 
 bool TSayfa1::FormCloseQuery() {

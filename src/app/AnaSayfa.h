@@ -32,10 +32,12 @@ namespace zarkent {
 class SettingsStore;
 class TDurumBelirt;
 class TDurumSayfasi;
+class TGucluSifreSayfa1;
 class TGuvenliDosyaSiliciDialog;
 class TMD5Hesaplayici;
 class TSeffaflikAyari;
 class THakkinda;
+class TRastgeleSayiUreteciSayfa1;
 
 // The other windows the main window drives; set by the program entry once they exist.
 struct MainWindowPeers {
@@ -47,6 +49,8 @@ struct MainWindowPeers {
     TMD5Hesaplayici* md5Window = nullptr;
     TSeffaflikAyari* opacityWindow = nullptr;
     THakkinda* aboutWindow = nullptr;
+    TGucluSifreSayfa1* passwordGenerator = nullptr;
+    TRastgeleSayiUreteciSayfa1* randomNumbers = nullptr;
 };
 
 class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
@@ -165,6 +169,8 @@ public slots:
     void MD5HesaplamaAraciExecute();
     void SeffaflikExecute();
     void HakkindaExecute();
+    void GucluSifreYaraticiExecute();
+    void RastgeleSayiMotoruExecute();
     void GuncelleTimer();
     void SeciliDiliISARETLE();
     void TurkceExecute();
@@ -197,6 +203,7 @@ private:
     void OpenFileFor(bool decrypt);
     void OpenCompanion(const QString& fileName, int missingRow);
     void Message(int captionRow, const QString& text, QMessageBox::Icon icon);
+    // Shows a tool window without waiting for it, centred when it opens.
 
     MainWindowPeers peers_;
     std::unique_ptr<SettingsStore> settings_;

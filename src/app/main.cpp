@@ -15,7 +15,9 @@
 #include "jobs/SifreleJobs.h"
 #include "state/SharedState.h"
 #include "tools/About.h"
+#include "tools/GucluSifre.h"
 #include "tools/MD5Summer.h"
+#include "tools/RastgeleSayiUreteci.h"
 #include "tools/SeffaflikAyariPenceresi.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
@@ -46,9 +48,11 @@ int main(int argc, char** argv) {
     TMD5Hesaplayici md5Window;
     TSeffaflikAyari opacityWindow(&mainWindow); // sets the main window's opacity
     THakkinda aboutWindow;
+    TGucluSifreSayfa1 passwordGenerator;
+    TRastgeleSayiUreteciSayfa1 randomNumbers;
     SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
     mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window,
-                         &opacityWindow, &aboutWindow});
+                         &opacityWindow, &aboutWindow, &passwordGenerator, &randomNumbers});
     mainWindow.show();
 
     const int result = app.exec();
