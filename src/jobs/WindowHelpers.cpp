@@ -84,7 +84,7 @@ bool ReplaceFileContents(const QString& path, const QByteArray& data, QString& e
 }
 
 void ShowGeneralError(QWidget* parent, const QString& text) {
-    dialogs::ShowMessage(parent, QStringLiteral("Zarkent"), text, QMessageBox::Critical, QMessageBox::Ok);
+    dialogs::ShowMessage(parent, ApplicationTitle(), text, QMessageBox::Critical, QMessageBox::Ok);
 }
 
 } // namespace zarkent

@@ -39,7 +39,7 @@ QLabel* StandardIconLabel(QWidget* parent, QStyle::StandardPixmap icon, int size
 bool ReplaceFileContents(const QString& path, const QByteArray& data, QString& error);
 
 // The program's box for an error that a window's handler could not deal with itself (a number field that
-// holds no number, a request beyond a limit): the program's name as caption, the error's text, OK.
+// holds no number, a request beyond a limit): the program's title as caption, the error's text, OK.
 void ShowGeneralError(QWidget* parent, const QString& text);
 
 } // namespace zarkent

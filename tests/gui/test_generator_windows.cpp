@@ -29,6 +29,7 @@
 #include "app/AnaSayfa.h"
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
+#include "jobs/WindowHelpers.h"
 #include "lang/Language.h"
 #include "tools/Generators.h"
 #include "tools/GucluSifre.h"
@@ -49,9 +50,10 @@ QString Pool(std::string_view pool) {
     return QString::fromLatin1(pool.data(), static_cast<qsizetype>(pool.size()));
 }
 
-// The general error box with `text`, answered with OK.
+// The general error box with `text`, answered with OK. Its caption is the program's title in force (the
+// designed Turkish one while no language has been applied).
 void ExpectGeneralError(DialogScript& script, const QString& text) {
-    script.ExpectMessage("Zarkent", text, QMessageBox::Critical, QMessageBox::Ok).Answer(QMessageBox::Ok);
+    script.ExpectMessage(ApplicationTitle(), text, QMessageBox::Critical, QMessageBox::Ok).Answer(QMessageBox::Ok);
 }
 
 QByteArray ReadFile(const QString& path) {
