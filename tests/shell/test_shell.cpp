@@ -107,7 +107,11 @@ TEST(LinuxShell, EntriesFollowTheLanguageInForce) {
     for (const LanguageSet set : {LanguageSet::English, LanguageSet::Turkish}) {
         const LanguageSet otherSet = set == LanguageSet::English ? LanguageSet::Turkish : LanguageSet::English;
         SCOPED_TRACE(set == LanguageSet::English ? "English" : "Turkish");
-        const ShellTexts texts = TextsOf(set), other = TextsOf(otherSet);
+        // The rows themselves, not the plan's idea of them.
+        const auto row = [set](int number) { return std::string(SetText(set, number)); };
+        const auto otherRow = [otherSet](int number) { return std::string(SetText(otherSet, number)); };
+        const ShellTexts texts{row(42), row(54), row(55), row(60)};
+        const ShellTexts other{otherRow(42), otherRow(54), otherRow(55), otherRow(60)};
         Home home;
         // A start in the other language first: its entries must go.
         ASSERT_TRUE(home.ApplyBoth(Input(otherSet)).Ok());
@@ -171,6 +175,16 @@ TEST(LinuxShell, DesktopFilesPassTheValidator) {
 }
 
 // --- Commands survive their quoting ----------------------------------------------------------------
+
+TEST(LinuxShell, QuotingFollowsEachReader) {
+    const std::string path = " a\"b$c`d\\e%f'g\nh";
+    // Desktop Entry: quoted argument with " ` $ \ escaped and % doubled, then the value escapes.
+    EXPECT_EQ(ExecArgument(path), "\" a\\\"b\\$c\\`d\\\\e%%f'g\nh\"");
+    EXPECT_EQ(KeyFileValue(path), "\\sa\"b$c`d\\\\e%f'g\\nh");
+    EXPECT_EQ(ShellWord(path), "' a\"b$c`d\\e%f'\\''g\nh'");
+    EXPECT_EQ(XmlText("<a & 'b'>\r"), "&lt;a &amp; 'b'&gt;&#13;");
+    EXPECT_EQ(NautilusScriptName("Encrypt/Decrypt Folder"), "Encrypt\u2215Decrypt Folder");
+}
 
 std::string KeyFileUnescaped(const std::string& value) {
     std::string out;
