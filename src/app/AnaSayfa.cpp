@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -29,6 +30,7 @@
 #include "jobs/SifreleJobs.h"
 #include "jobs/WindowHelpers.h"
 #include "platform/SettingsStore.h"
+#include "shell/ShellPlan.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
 #include "tools/About.h"
@@ -379,8 +381,10 @@ void TSayfa1::UpdateCaptions(const std::function<QString(int)>& row) {
 
 void TSayfa1::ApplyLanguage() {
     if (!Lang().CopySet()) return;
-    // Each window rewrites its own captions, in this order.
+    // Each window rewrites its own captions, in this order; the file type and folder entry take the new
+    // texts right with the application title.
     SetApplicationTitle(Row(1));
+    RegisterAssociation();
     if (peers_.wipeDialog) peers_.wipeDialog->UpdateCaptions();
     if (peers_.opacityWindow) peers_.opacityWindow->UpdateCaptions();
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
@@ -405,6 +409,7 @@ void TSayfa1::SwitchLanguage(std::uint8_t language) {
         // The switch itself has happened; only remembering it failed.
         Message(39, QString::fromLocal8Bit(e.what()), QMessageBox::Critical);
     }
+    CreateSendToShortcut(); // under the new language's name
     SeciliDiliISARETLE();
 }
 
@@ -419,6 +424,8 @@ void TSayfa1::EnglishExecute() {
 void TSayfa1::FormCreate(const QStringList& arguments) {
     SharedState& state = State();
     try {
+        FindSendToFolder();
+        CreateSendToShortcut();
         if (arguments.size() == 1) {
             const QString& path = arguments.front();
             state.PasswordDialogFillsMain = true;
@@ -463,8 +470,76 @@ void TSayfa1::FormCreate(const QStringList& arguments) {
 void TSayfa1::GuncelleTimer() {
     Guncelle->stop();
     LoadSettings(*settings_, State(), Lang(), [this] { ApplyLanguage(); });
+    RegisterAssociation();
+    CreateSendToShortcut();
+    startupDone_ = true;
+    ReportShellProblems();
     SeciliDiliISARETLE();
     if (State().StartMode != 0) ShowPasswordDialog();
+}
+
+bool TSayfa1::FindSendToFolder() {
+    // Without a home folder the previous folders stay; the entries then report the problem.
+    if (const std::optional<ShellFolders> folders = UserShellFolders()) {
+        shellFolders_ = folders;
+        SendToFolder = folders->data + "/Thunar/sendto";
+    }
+    if (iconPng_.empty()) {
+        QFile icon(":/zarkent/zarkent.png");
+        if (icon.open(QIODevice::ReadOnly)) iconPng_ = icon.readAll().toStdString();
+    }
+    return true;
+}
+
+shell::ShellInput TSayfa1::CurrentShellInput() {
+    std::string program = State().ProgramFile;
+    if (program.empty()) program = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
+    return shell::InputFor(program, Lang(), iconPng_);
+}
+
+bool TSayfa1::RegisterAssociation() {
+    if (!shellFolders_) {
+        NoteShellProblems({{"No home folder was found, so Zarkent cannot add its desktop entries."}, {}});
+        return false;
+    }
+    const ShellWriteResult result =
+        ApplyLinuxPlan(shell::LinuxAssociationPlan(CurrentShellInput()), *shellFolders_, shellOptions_);
+    NoteShellProblems(result);
+    return result.Ok();
+}
+
+void TSayfa1::CreateSendToShortcut() {
+    if (!shellFolders_) {
+        NoteShellProblems({{"No home folder was found, so Zarkent cannot add its desktop entries."}, {}});
+        return;
+    }
+    NoteShellProblems(ApplyLinuxPlan(shell::LinuxSendToPlan(CurrentShellInput()), *shellFolders_, shellOptions_));
+}
+
+void TSayfa1::NoteShellProblems(const ShellWriteResult& result) {
+    for (const std::string& problem : result.problems) {
+        const QString text = QString::fromLocal8Bit(problem.c_str());
+        if (!reportedShellProblems_.count(text) && !pendingShellProblems_.contains(text)) pendingShellProblems_ << text;
+    }
+    // After the start, a language switch runs both halves of the integration: one message for both.
+    if (startupDone_ && !pendingShellProblems_.isEmpty() && !shellReportQueued_) {
+        shellReportQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            shellReportQueued_ = false;
+            ReportShellProblems();
+        });
+    }
+}
+
+void TSayfa1::ReportShellProblems() {
+    if (pendingShellProblems_.isEmpty()) return;
+    const QString text = "Zarkent could not set up all of its desktop entries (file type, folder menu entry, "
+                         "Send To); the program itself works as usual.\n\n" +
+                         pendingShellProblems_.join("\n");
+    for (const QString& problem : pendingShellProblems_)
+        reportedShellProblems_.insert(problem);
+    pendingShellProblems_.clear();
+    dialogs::ShowMessage(this, Row(39), text, QMessageBox::Warning, QMessageBox::Ok);
 }
 
 void TSayfa1::SeciliDiliISARETLE() {

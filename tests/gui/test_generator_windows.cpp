@@ -40,9 +40,6 @@ using namespace zarkent::test;
 
 namespace {
 
-QString Row(int row) {
-    return QString::fromStdString(Lang().Row(row));
-}
 QString Turkish(int row) {
     return QString::fromUtf8(TurkishText(row).data(), static_cast<qsizetype>(TurkishText(row).size()));
 }
