@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets everything up, builds with warnings as errors and runs every test; then builds the core with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests again, runs the container
-# tests under ThreadSanitizer and fuzzes the decryption path for a minute.
+# Sets everything up, builds with warnings as errors and runs every test, checks the Debian package of that
+# build; then builds the core with AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests
+# again, runs the container tests under ThreadSanitizer and fuzzes the decryption path for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -12,6 +12,10 @@ find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARKENT_WERROR=ON >/dev/null
 cmake --build build-test -j2
 (cd build-test && ctest --output-on-failure -j2)
+
+# The Debian package of that build, unpacked into a scratch folder: the programs start from there and
+# find their companions; the desktop entry, MIME type, icon and manual page are checked.
+bash scripts/check_package.sh build-test
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARKENT_WERROR=ON -DZARKENT_CORE_ONLY=ON \
       -DZARKENT_SANITIZE=address,undefined >/dev/null

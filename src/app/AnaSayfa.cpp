@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
@@ -29,10 +30,13 @@
 #include "jobs/SifreleJobs.h"
 #include "jobs/WindowHelpers.h"
 #include "platform/SettingsStore.h"
+#include "shell/ShellPlan.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
 #include "tools/About.h"
+#include "tools/GucluSifre.h"
 #include "tools/MD5Summer.h"
+#include "tools/RastgeleSayiUreteci.h"
 #include "tools/SeffaflikAyariPenceresi.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
@@ -65,7 +69,8 @@ private:
     std::function<void(const QKeyEvent&)> handler_;
 };
 
-// Shows a tool window modelessly, centred when it comes up, above the others.
+// Shows a tool window modelessly (the main window stays usable beside it), centred when it comes up,
+// above the others.
 void ShowToolWindow(QWidget* window) {
     if (!window) return;
     if (!window->isVisible()) CentreOnScreen(window);
@@ -258,10 +263,6 @@ void TSayfa1::BuildActions() {
     for (QAction* language : {Turkce, English})
         language->setCheckable(true);
 
-    // Windows that come later are reachable through these actions once they exist.
-    for (QAction* later : {GucluSifreYaratici, RastgeleSayiMotoru})
-        later->setEnabled(false);
-
     connect(BirDosyaSifrele, &QAction::triggered, this, &TSayfa1::BirDosyaSifreleExecute);
     connect(BirKlasordekiTumDosyalariSifrele, &QAction::triggered, this,
             &TSayfa1::BirKlasordekiTumDosyalariSifreleExecute);
@@ -273,6 +274,8 @@ void TSayfa1::BuildActions() {
     connect(HerZamanUstte, &QAction::triggered, this, &TSayfa1::HerZamanUstteExecute);
     connect(EPostaYaziSifrele, &QAction::triggered, this, &TSayfa1::EPostaYaziSifreleExecute);
     connect(MD5HesaplamaAraci, &QAction::triggered, this, &TSayfa1::MD5HesaplamaAraciExecute);
+    connect(GucluSifreYaratici, &QAction::triggered, this, &TSayfa1::GucluSifreYaraticiExecute);
+    connect(RastgeleSayiMotoru, &QAction::triggered, this, &TSayfa1::RastgeleSayiMotoruExecute);
     connect(YardimKitabi, &QAction::triggered, this, &TSayfa1::YardimKitabiExecute);
     connect(Turkce, &QAction::triggered, this, &TSayfa1::TurkceExecute);
     connect(English, &QAction::triggered, this, &TSayfa1::EnglishExecute);
@@ -378,14 +381,18 @@ void TSayfa1::UpdateCaptions(const std::function<QString(int)>& row) {
 
 void TSayfa1::ApplyLanguage() {
     if (!Lang().CopySet()) return;
-    // Each window rewrites its own captions, in this order.
+    // Each window rewrites its own captions, in this order; the file type and folder entry take the new
+    // texts right with the application title.
     SetApplicationTitle(Row(1));
+    RegisterAssociation();
     if (peers_.wipeDialog) peers_.wipeDialog->UpdateCaptions();
     if (peers_.opacityWindow) peers_.opacityWindow->UpdateCaptions();
     if (peers_.resultWindow) peers_.resultWindow->UpdateCaptions();
     if (peers_.progressPage) peers_.progressPage->UpdateCaptions();
     if (peers_.folderWindow) peers_.folderWindow->UpdateCaptions();
+    if (peers_.randomNumbers) peers_.randomNumbers->UpdateCaptions();
     if (peers_.md5Window) peers_.md5Window->UpdateCaptions();
+    if (peers_.passwordGenerator) peers_.passwordGenerator->UpdateCaptions();
     if (peers_.aboutWindow) peers_.aboutWindow->UpdateCaptions();
     UpdateCaptions(Row);
     if (peers_.passwordDialog) peers_.passwordDialog->UpdateCaptions();
@@ -402,6 +409,7 @@ void TSayfa1::SwitchLanguage(std::uint8_t language) {
         // The switch itself has happened; only remembering it failed.
         Message(39, QString::fromLocal8Bit(e.what()), QMessageBox::Critical);
     }
+    CreateSendToShortcut(); // under the new language's name
     SeciliDiliISARETLE();
 }
 
@@ -416,6 +424,8 @@ void TSayfa1::EnglishExecute() {
 void TSayfa1::FormCreate(const QStringList& arguments) {
     SharedState& state = State();
     try {
+        FindSendToFolder();
+        CreateSendToShortcut();
         if (arguments.size() == 1) {
             const QString& path = arguments.front();
             state.PasswordDialogFillsMain = true;
@@ -460,8 +470,76 @@ void TSayfa1::FormCreate(const QStringList& arguments) {
 void TSayfa1::GuncelleTimer() {
     Guncelle->stop();
     LoadSettings(*settings_, State(), Lang(), [this] { ApplyLanguage(); });
+    RegisterAssociation();
+    CreateSendToShortcut();
+    startupDone_ = true;
+    ReportShellProblems();
     SeciliDiliISARETLE();
     if (State().StartMode != 0) ShowPasswordDialog();
+}
+
+bool TSayfa1::FindSendToFolder() {
+    // Without a home folder the previous folders stay; the entries then report the problem.
+    if (const std::optional<ShellFolders> folders = UserShellFolders()) {
+        shellFolders_ = folders;
+        SendToFolder = folders->data + "/Thunar/sendto";
+    }
+    if (iconPng_.empty()) {
+        QFile icon(":/zarkent/zarkent.png");
+        if (icon.open(QIODevice::ReadOnly)) iconPng_ = icon.readAll().toStdString();
+    }
+    return true;
+}
+
+shell::ShellInput TSayfa1::CurrentShellInput() {
+    std::string program = State().ProgramFile;
+    if (program.empty()) program = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
+    return shell::InputFor(program, Lang(), iconPng_);
+}
+
+bool TSayfa1::RegisterAssociation() {
+    if (!shellFolders_) {
+        NoteShellProblems({{"No home folder was found, so Zarkent cannot add its desktop entries."}, {}});
+        return false;
+    }
+    const ShellWriteResult result =
+        ApplyLinuxPlan(shell::LinuxAssociationPlan(CurrentShellInput()), *shellFolders_, shellOptions_);
+    NoteShellProblems(result);
+    return result.Ok();
+}
+
+void TSayfa1::CreateSendToShortcut() {
+    if (!shellFolders_) {
+        NoteShellProblems({{"No home folder was found, so Zarkent cannot add its desktop entries."}, {}});
+        return;
+    }
+    NoteShellProblems(ApplyLinuxPlan(shell::LinuxSendToPlan(CurrentShellInput()), *shellFolders_, shellOptions_));
+}
+
+void TSayfa1::NoteShellProblems(const ShellWriteResult& result) {
+    for (const std::string& problem : result.problems) {
+        const QString text = QString::fromLocal8Bit(problem.c_str());
+        if (!reportedShellProblems_.count(text) && !pendingShellProblems_.contains(text)) pendingShellProblems_ << text;
+    }
+    // After the start, a language switch runs both halves of the integration: one message for both.
+    if (startupDone_ && !pendingShellProblems_.isEmpty() && !shellReportQueued_) {
+        shellReportQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            shellReportQueued_ = false;
+            ReportShellProblems();
+        });
+    }
+}
+
+void TSayfa1::ReportShellProblems() {
+    if (pendingShellProblems_.isEmpty()) return;
+    const QString text = "Zarkent could not set up all of its desktop entries (file type, folder menu entry, "
+                         "Send To); the program itself works as usual.\n\n" +
+                         pendingShellProblems_.join("\n");
+    for (const QString& problem : pendingShellProblems_)
+        reportedShellProblems_.insert(problem);
+    pendingShellProblems_.clear();
+    dialogs::ShowMessage(this, Row(39), text, QMessageBox::Warning, QMessageBox::Ok);
 }
 
 void TSayfa1::SeciliDiliISARETLE() {
@@ -723,13 +801,7 @@ void TSayfa1::EPostaYaziSifreleExecute() {
 }
 
 void TSayfa1::MD5HesaplamaAraciExecute() {
-    TMD5Hesaplayici* window = peers_.md5Window;
-    if (!window) return;
-    // Modeless: the main window stays usable beside it.
-    if (!window->isVisible()) CentreOnScreen(window);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    ShowToolWindow(peers_.md5Window);
 }
 
 void TSayfa1::SeffaflikExecute() {
@@ -738,6 +810,14 @@ void TSayfa1::SeffaflikExecute() {
 
 void TSayfa1::HakkindaExecute() {
     ShowToolWindow(peers_.aboutWindow);
+}
+
+void TSayfa1::GucluSifreYaraticiExecute() {
+    ShowToolWindow(peers_.passwordGenerator);
+}
+
+void TSayfa1::RastgeleSayiMotoruExecute() {
+    ShowToolWindow(peers_.randomNumbers);
 }
 
 bool TSayfa1::FormCloseQuery() {

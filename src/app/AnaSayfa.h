@@ -8,11 +8,15 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
+#include <string>
 
 #include "dialogs/Dialogs_mod.h"
 #include "jobs/KlasordekiDosyalariSifrelemePenceresi.h"
 #include "jobs/SifreEkrani.h"
 #include "lang/Language.h"
+#include "platform/ShellWriter.h"
 
 class QAction;
 class QActionGroup;
@@ -32,10 +36,12 @@ namespace zarkent {
 class SettingsStore;
 class TDurumBelirt;
 class TDurumSayfasi;
+class TGucluSifreSayfa1;
 class TGuvenliDosyaSiliciDialog;
 class TMD5Hesaplayici;
 class TSeffaflikAyari;
 class THakkinda;
+class TRastgeleSayiUreteciSayfa1;
 
 // The other windows the main window drives; set by the program entry once they exist.
 struct MainWindowPeers {
@@ -47,6 +53,8 @@ struct MainWindowPeers {
     TMD5Hesaplayici* md5Window = nullptr;
     TSeffaflikAyari* opacityWindow = nullptr;
     THakkinda* aboutWindow = nullptr;
+    TGucluSifreSayfa1* passwordGenerator = nullptr;
+    TRastgeleSayiUreteciSayfa1* randomNumbers = nullptr;
 };
 
 class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
@@ -145,6 +153,19 @@ public:
     // Takes the dropped paths as the drop handler does.
     void DropPaths(const QStringList& paths);
 
+    // Desktop integration. The .zrk association and the folder entry in the language in force, for the
+    // program's current location; run by the start-up step and by every language apply.
+    bool RegisterAssociation();
+    // Finds the user's folders for the integration; the Send To entry goes to SendToFolder.
+    bool FindSendToFolder();
+    // The Send To entry under the name of the language in force; run at creation, by the start-up step
+    // and by every language switch.
+    void CreateSendToShortcut();
+    // Thunar's sendto folder; Dolphin's and Nemo's Send To actions go to their own folders beside it.
+    std::string SendToFolder;
+    // How long the integration waits for the desktop's cache tools (the program never waits).
+    void SetShellWriteOptions(const ShellWriteOptions& options) { shellOptions_ = options; }
+
 public slots:
     void islemClick();
     void SifreleClick();
@@ -165,6 +186,8 @@ public slots:
     void MD5HesaplamaAraciExecute();
     void SeffaflikExecute();
     void HakkindaExecute();
+    void GucluSifreYaraticiExecute();
+    void RastgeleSayiMotoruExecute();
     void GuncelleTimer();
     void SeciliDiliISARETLE();
     void TurkceExecute();
@@ -197,12 +220,24 @@ private:
     void OpenFileFor(bool decrypt);
     void OpenCompanion(const QString& fileName, int missingRow);
     void Message(int captionRow, const QString& text, QMessageBox::Icon icon);
+    shell::ShellInput CurrentShellInput();
+    // Problems of the integration reach the user once each, in one message: those of the start
+    // together at the end of the start-up step, later ones right after the action that met them.
+    void NoteShellProblems(const ShellWriteResult& result);
+    void ReportShellProblems();
 
     MainWindowPeers peers_;
     std::unique_ptr<SettingsStore> settings_;
     std::function<void()> quit_;
     QActionGroup* priorityGroup_ = nullptr;
     bool quitting_ = false;
+    std::optional<ShellFolders> shellFolders_;
+    ShellWriteOptions shellOptions_;
+    std::string iconPng_;
+    QStringList pendingShellProblems_;
+    std::set<QString> reportedShellProblems_;
+    bool startupDone_ = false;
+    bool shellReportQueued_ = false;
 };
 
 // The seven priority actions in PriorityIndex order, for tests and the settings.

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include "app/AnaSayfa.h"
 #include "jobs/DurumBelirt.h"
@@ -15,12 +17,38 @@
 #include "jobs/SifreleJobs.h"
 #include "state/SharedState.h"
 #include "tools/About.h"
+#include "tools/GucluSifre.h"
 #include "tools/MD5Summer.h"
+#include "tools/RastgeleSayiUreteci.h"
 #include "tools/SeffaflikAyariPenceresi.h"
 #include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
+namespace {
+
+// The companion documents (help page, about text) are looked up beside the real program file, also when it
+// is started through a symbolic link (the package puts a link in the command path).
+QString ProgramFolder() {
+    return QCoreApplication::applicationDirPath() + "/";
+}
+
+// Answers --help without a display and without creating any window.
+int PrintHelp(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QString helpPage = ProgramFolder() + "help.html";
+    std::printf("Usage: zarkent [FILE | FOLDER]...\n"
+                "Opens the Zarkent window. A file is selected to be encrypted (a .zrk file to be decrypted);\n"
+                "a folder or several paths start a folder batch. zarkent-cli is the command-line tool.\n"
+                "Help page: %s%s\n",
+                helpPage.toLocal8Bit().constData(), QFileInfo::exists(helpPage) ? "" : " (missing)");
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     using namespace zarkent;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return PrintHelp(argc, argv);
     // A file-size limit must fail the write (and remove the partial output), not kill the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
@@ -30,7 +58,7 @@ int main(int argc, char** argv) {
 
     SharedState& state = State();
     state.ProgramFile = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
-    state.ProgramFolder = (QCoreApplication::applicationDirPath() + "/").toLocal8Bit().toStdString();
+    state.ProgramFolder = ProgramFolder().toLocal8Bit().toStdString();
 
     // File managers may pass relative paths.
     QStringList paths;
@@ -46,9 +74,11 @@ int main(int argc, char** argv) {
     TMD5Hesaplayici md5Window;
     TSeffaflikAyari opacityWindow(&mainWindow); // sets the main window's opacity
     THakkinda aboutWindow;
+    TGucluSifreSayfa1 passwordGenerator;
+    TRastgeleSayiUreteciSayfa1 randomNumbers;
     SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
     mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window,
-                         &opacityWindow, &aboutWindow});
+                         &opacityWindow, &aboutWindow, &passwordGenerator, &randomNumbers});
     mainWindow.show();
 
     const int result = app.exec();

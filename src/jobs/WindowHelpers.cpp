@@ -1,9 +1,11 @@
 #include "jobs/WindowHelpers.h"
 
+#include "dialogs/Dialogs_mod.h"
 #include "lang/Language.h"
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QSaveFile>
 #include <QScreen>
 #include <QWidget>
 
@@ -56,6 +58,33 @@ QLabel* StandardIconLabel(QWidget* parent, QStyle::StandardPixmap icon, int size
     label->setAlignment(Qt::AlignCenter);
     label->setPixmap(parent->style()->standardIcon(icon, nullptr, parent).pixmap(size, size));
     return label;
+}
+
+bool ReplaceFileContents(const QString& path, const QByteArray& data, QString& error) {
+    QSaveFile file(path);
+    // Unbuffered, so that a short write shows here with its reason: a buffer flushed only by commit() can
+    // fail part way and still be renamed over the old file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        error = file.errorString();
+        return false;
+    }
+    for (qint64 done = 0; done < data.size();) {
+        const qint64 written = file.write(data.constData() + done, data.size() - done);
+        if (written <= 0) {
+            error = file.errorString(); // the new file is discarded with `file`
+            return false;
+        }
+        done += written;
+    }
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void ShowGeneralError(QWidget* parent, const QString& text) {
+    dialogs::ShowMessage(parent, ApplicationTitle(), text, QMessageBox::Critical, QMessageBox::Ok);
 }
 
 } // namespace zarkent

@@ -33,4 +33,13 @@ void CentreOnScreen(QWidget* window);
 // A label of `size` by `size` showing one of the style's standard icons.
 QLabel* StandardIconLabel(QWidget* parent, QStyle::StandardPixmap icon, int size);
 
+// Writes `data` as the whole new content of `path`, replacing any file there: written beside it and renamed
+// over it only once every byte is written, so a failed save leaves the old file whole. On failure returns
+// false with the reason in `error`.
+bool ReplaceFileContents(const QString& path, const QByteArray& data, QString& error);
+
+// The program's box for an error that a window's handler could not deal with itself (a number field that
+// holds no number, a request beyond a limit): the program's title as caption, the error's text, OK.
+void ShowGeneralError(QWidget* parent, const QString& text);
+
 } // namespace zarkent

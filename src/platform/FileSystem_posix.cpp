@@ -316,6 +316,7 @@ bool RemoveFile(const std::string& path, std::string* reason) {
         error = errno;
     }
     if (reason) *reason = SystemErrorText(error);
+    errno = error; // for callers that read errno
     return false;
 }
 

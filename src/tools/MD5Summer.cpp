@@ -7,7 +7,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -192,11 +191,9 @@ void TMD5Hesaplayici::md5RaporClick() {
     if (!dialogs::SaveFileName(this, md5raporKaydet, chosen)) return;
     const QString path = chosen + ".rtf";
     // Written beside the old file and renamed over it, so a failed save leaves the old report whole.
-    QSaveFile file(path);
-    const QByteArray rtf = ReportToRtf(report);
-    if (!file.open(QIODevice::WriteOnly) || file.write(rtf) != rtf.size() || !file.commit()) {
-        dialogs::ShowMessage(this, Row(39),
-                             QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()),
+    QString error;
+    if (!ReplaceFileContents(path, ReportToRtf(report), error)) {
+        dialogs::ShowMessage(this, Row(39), QStringLiteral("Cannot create file \"%1\". %2").arg(path, error),
                              QMessageBox::Critical, QMessageBox::Ok);
     }
 }

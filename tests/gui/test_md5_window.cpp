@@ -13,9 +13,12 @@
 #include <QtTest>
 
 #include <cctype>
+#include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -353,6 +356,32 @@ private slots:
         script.ExpectMessage().Caption(Row(39)).Icon(QMessageBox::Critical).Buttons(QMessageBox::Ok);
         window->md5Rapor->click();
         QVERIFY(script.Messages().back().text.startsWith("Cannot create file \"" + P("no/such/rapor.rtf") + "\". "));
+    }
+
+    void failedSaveKeepsTheOldReport() {
+        window->AppendErrorLine(QString(300, 'x'));
+        const QString path = P("rapor.rtf");
+        WriteText(path.toStdString(), "old report");
+        // A file-size limit makes the writing fail part way.
+        const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 100;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        DialogScript script;
+        script.ExpectSaveFile().Answer(P("rapor"));
+        script.ExpectMessage().Caption(Row(39)).Icon(QMessageBox::Critical).Buttons(QMessageBox::Ok);
+        window->md5Rapor->click();
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+        std::signal(SIGXFSZ, previousSignal);
+        QVERIFY(script.VerifyDone());
+        QCOMPARE(script.Messages().back().text,
+                 "Cannot create file \"" + path + "\". " + QString::fromLocal8Bit(std::strerror(EFBIG)));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("old report"));
+        QCOMPARE(dir->Entries().size(), std::size_t(1));
     }
 
     void copiesAndClears() {

@@ -1,0 +1,80 @@
+# Install layout and the Debian package (cpack -G DEB).
+#
+# The window program looks for its companion documents (help.html, about_tr.txt) in the folder of its
+# own program file. So the program and its companions live together in lib/zarkent, and bin/zarkent is a
+# relative symbolic link to it: Qt resolves the link to the real file, so the installed program finds its
+# companions wherever the tree is unpacked, and no documents land in bin/.
+
+set(ZARKENT_PROGRAM_DIR lib/zarkent)
+
+install(TARGETS zarkent-cli RUNTIME DESTINATION bin)
+
+# The manual page, compressed as Debian installs manual pages (plain when gzip is missing).
+set(ZARKENT_MANPAGE ${CMAKE_CURRENT_SOURCE_DIR}/data/zarkent-cli.1)
+find_program(ZARKENT_GZIP gzip)
+if(ZARKENT_GZIP)
+    set(ZARKENT_MANPAGE_COPY ${CMAKE_CURRENT_BINARY_DIR}/man/zarkent-cli.1)
+    add_custom_command(OUTPUT ${ZARKENT_MANPAGE_COPY}.gz
+                       COMMAND ${CMAKE_COMMAND} -E copy ${ZARKENT_MANPAGE} ${ZARKENT_MANPAGE_COPY}
+                       COMMAND ${ZARKENT_GZIP} -9nf ${ZARKENT_MANPAGE_COPY}
+                       DEPENDS ${ZARKENT_MANPAGE} VERBATIM)
+    add_custom_target(zarkent_manpage ALL DEPENDS ${ZARKENT_MANPAGE_COPY}.gz)
+    install(FILES ${ZARKENT_MANPAGE_COPY}.gz DESTINATION share/man/man1)
+else()
+    install(FILES ${ZARKENT_MANPAGE} DESTINATION share/man/man1)
+endif()
+
+if(TARGET zarkent)
+    install(TARGETS zarkent RUNTIME DESTINATION ${ZARKENT_PROGRAM_DIR})
+    install(FILES data/help.html data/about_tr.txt DESTINATION ${ZARKENT_PROGRAM_DIR})
+    set(ZARKENT_COMMAND_LINK ${CMAKE_CURRENT_BINARY_DIR}/install-links/zarkent)
+    file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/install-links)
+    file(CREATE_LINK ../${ZARKENT_PROGRAM_DIR}/zarkent ${ZARKENT_COMMAND_LINK} SYMBOLIC)
+    install(FILES ${ZARKENT_COMMAND_LINK} DESTINATION bin)
+
+    install(FILES data/zarkent.desktop DESTINATION share/applications)
+    install(FILES data/zarkent-mime.xml DESTINATION share/mime/packages RENAME zarkent.xml)
+    install(FILES src/resources/zarkent.png DESTINATION share/icons/hicolor/128x128/apps)
+endif()
+
+# The package. The desktop database, the MIME database, the icon cache and the manual page index are
+# refreshed by the Debian triggers of desktop-file-utils, shared-mime-info, the icon theme and man-db,
+# so the package needs no maintainer scripts of its own.
+set(ZARKENT_PACKAGE_MAINTAINER "Zarkent maintainers <maintainers@users.noreply.c-seed-a69a9051.example>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME zarkent)
+set(CPACK_PACKAGE_VENDOR Zarkent)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT ${ZARKENT_PACKAGE_MAINTAINER})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "protect files with a password")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Zarkent turns any file into an encrypted .zrk file and back, optionally
+compressing it with zlib first; the file's name travels inside the .zrk file.
+It also offers folder batches, secure deletion, an MD5 calculator and password
+and random number generators, as a window program (zarkent) and a command-line
+tool (zarkent-cli).
+
+The .zrk format uses a legacy password-keyed stream cipher without salt, key
+stretching or authentication, kept so that existing files stay readable. It
+hides contents from casual readers and is no substitute for modern
+authenticated encryption against a determined attacker.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${ZARKENT_PACKAGE_MAINTAINER})
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The window program needs a display plugin (xcb, wayland), which the Qt libraries only recommend; the
+# help page opens through xdg-open.
+find_program(ZARKENT_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(ZARKENT_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), qt6-qpa-plugins, zlib1g, libc6, libstdc++6, libgcc-s1")
+endif()
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+include(CPack)
