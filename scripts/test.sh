@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets everything up, builds with warnings as errors and runs every test, checks the Debian package of that
-# build; then builds the core with AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests
+# build, cross-compiles the Windows build and runs its tests under Wine; then builds the core with AddressSanitizer and UndefinedBehaviorSanitizer and runs the core tests
 # again, runs the container tests under ThreadSanitizer and fuzzes the decryption path for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,6 +8,11 @@ bash scripts/setup.sh
 
 # The tree must stay formatted.
 find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run -Werror
+# The platform layer sits below everything but the error type and the integration plans it executes.
+if grep -rnE '#include "(cipher|container|state|wipe|tools|lang|jobs|app|dialogs|cli)/' src/platform; then
+    echo "src/platform must not include the layers above it" >&2
+    exit 1
+fi
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARKENT_WERROR=ON >/dev/null
 cmake --build build-test -j2
@@ -16,6 +21,9 @@ cmake --build build-test -j2
 # The Debian package of that build, unpacked into a scratch folder: the programs start from there and
 # find their companions; the desktop entry, MIME type, icon and manual page are checked.
 bash scripts/check_package.sh build-test
+
+# The Windows build of the core and zarkent-cli under Wine; its .zrk files cross with this build's.
+bash scripts/test_windows.sh build-test/zarkent-cli
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARKENT_WERROR=ON -DZARKENT_CORE_ONLY=ON \
       -DZARKENT_SANITIZE=address,undefined >/dev/null

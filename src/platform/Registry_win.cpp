@@ -28,7 +28,7 @@ RegistryKey RegistryKey::Open(HKEY root, const std::wstring& path, REGSAM access
 RegistryKey RegistryKey::Create(HKEY root, const std::wstring& path, const std::string& shownName) {
     HKEY key = nullptr;
     const LSTATUS status = ::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                             KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+                                             KEY_READ | KEY_WRITE | DELETE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS)
         throw ZarkentError("Cannot create the registry key \"" + shownName + "\". " +
                            ErrorText(static_cast<DWORD>(status)));

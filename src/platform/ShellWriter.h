@@ -1,6 +1,7 @@
 #pragma once
 
-// Applies a desktop-integration plan (shell/ShellPlan.h) to the user's folders on Linux.
+// Applies a desktop-integration plan (shell/ShellPlan.h): on Linux to the user's folders, on Windows to
+// the user's registry classes and Send To folder.
 //
 // Files of ours are written whole and atomically (a temporary name in the same folder, flushed, then
 // renamed over the old file); files shared with the user (mimeapps.list, Thunar's uca.xml) are edited
@@ -43,5 +44,22 @@ struct ShellWriteResult {
 
 ShellWriteResult ApplyLinuxPlan(const shell::LinuxPlan& plan, const ShellFolders& folders,
                                 const ShellWriteOptions& options = {});
+
+// --- Windows (ShellWriter_win.cpp) -------------------------------------------------------------------
+
+// Where the registry part of a Windows plan goes, under HKEY_CURRENT_USER. HKEY_CLASSES_ROOT shows
+// HKEY_LOCAL_MACHINE\Software\Classes merged with HKEY_CURRENT_USER\Software\Classes; only the latter
+// can be written without administrator rights (a new key written through HKEY_CLASSES_ROOT would go to
+// the machine's part and be refused), and the user's entries win over the machine's.
+inline constexpr const char* UserClassesKey = "Software\\Classes";
+
+// Executes a Windows plan: its registry paths relative to HKEY_CURRENT_USER\`classesKey`, its files and
+// shell links (IShellLinkW, saved through IPersistFile) at their own paths. A problem does not stop the
+// rest of the plan; each is reported once, naming the key or file and the reason.
+ShellWriteResult ApplyWindowsPlan(const shell::WindowsPlan& plan, const std::string& classesKey = UserClassesKey);
+
+// The user's Send To folder: the shell's known folder, or else HOMEDRIVE + HOMEPATH + "\SendTo" from
+// HKEY_CURRENT_USER\Volatile Environment (where older versions looked); nothing when neither is known.
+std::optional<std::string> WindowsSendToFolder();
 
 } // namespace zarkent

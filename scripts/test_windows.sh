@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The Windows build: cross-compiles the core, zarkent-cli and the Windows platform layer with MinGW-w64
+# and runs their tests under Wine (the core's tests, the Windows platform tests, zarkent-cli.exe end to
+# end), with files crossing between the Windows and the Linux zarkent-cli in both directions.
+# The window program is not part of it (it needs a Qt 6 for Windows).
+#   bash scripts/test_windows.sh [LINUX-ZARKENT-CLI]    (without one, a Linux zarkent-cli is built)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+bash scripts/setup.sh
+started=$(date +%s)
+
+linux_cli=${1:-}
+if [ -z "$linux_cli" ]; then
+    cmake -S . -B build-host -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARKENT_CORE_ONLY=ON >/dev/null
+    cmake --build build-host -j2 --target zarkent-cli
+    linux_cli=$root/build-host/zarkent-cli
+fi
+linux_cli=$(realpath "$linux_cli")
+
+# A fresh private Wine prefix of our own, no display; its server is the only one this script stops.
+WINEPREFIX=$(mktemp -d)
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+# The prefix is set up once, while the build runs, so that the first test does not pay for it.
+wineserver -p
+wine cmd /c exit >"$WINEPREFIX.boot.log" 2>&1 &
+boot=$!
+
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DZARKENT_CORE_ONLY=ON -DZARKENT_WERROR=ON -DZARKENT_LINUX_CLI="$linux_cli" >/dev/null
+cmake --build build-win -j2
+
+if ! wait "$boot"; then
+    cat "$WINEPREFIX.boot.log"
+    rm -f "$WINEPREFIX.boot.log"
+    echo "test_windows.sh: Wine could not set up its prefix" >&2
+    exit 1
+fi
+rm -f "$WINEPREFIX.boot.log"
+(cd build-win && ctest --output-on-failure -j2 --timeout 300)
+echo "Windows build and tests: $(($(date +%s) - started)) s"
