@@ -111,9 +111,10 @@ TEST(WindowsFiles, SourceIsHeldAgainstWriters) {
     WriteBytes(dir / "other", {9});
     {
         File source = File::OpenRead(dir / "src");
-        win::HandleGuard reader(OpenRaw(dir / "src", GENERIC_READ, FILE_SHARE_READ));
-        EXPECT_NE(reader.Get(), INVALID_HANDLE_VALUE);
+        // The other program's handles share everything: only ours can refuse.
         const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        win::HandleGuard reader(OpenRaw(dir / "src", GENERIC_READ, all));
+        EXPECT_NE(reader.Get(), INVALID_HANDLE_VALUE);
         win::HandleGuard writer(OpenRaw(dir / "src", GENERIC_WRITE, all));
         EXPECT_EQ(writer.Get(), INVALID_HANDLE_VALUE);
         EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
