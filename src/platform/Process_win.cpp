@@ -1,6 +1,7 @@
 #include "platform/Process.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 
@@ -21,13 +22,26 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return arguments;
 }
 
+namespace {
+// The console belongs to the shell that started the program too: its code page is put back at the end.
+UINT shellOutputCodePage = 0;
+
+void RestoreConsoleCodePage() {
+    if (shellOutputCodePage != 0) ::SetConsoleOutputCP(shellOutputCodePage);
+}
+} // namespace
+
 void PrepareStandardStreams() {
     // Outputs are exact bytes (the random numbers' CR LF layout, digests of standard input).
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    ::SetConsoleOutputCP(CP_UTF8);
-    ::SetConsoleCP(CP_UTF8);
+    // A console shows the program's UTF-8 text; passwords are read from it as UTF-16.
+    const UINT current = ::GetConsoleOutputCP();
+    if (current != 0 && current != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
+        shellOutputCodePage = current;
+        std::atexit(RestoreConsoleCodePage);
+    }
 }
 
 } // namespace zarkent
