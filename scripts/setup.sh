@@ -4,7 +4,7 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES=(cmake make g++ pkg-config zlib1g-dev libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-          util-linux clang-format clang libclang-rt-14-dev)
+          util-linux clang-format clang libclang-rt-14-dev pigz)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

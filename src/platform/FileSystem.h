@@ -55,6 +55,8 @@ public:
 
     // Reads until `size` bytes or the end of the file; returns the count read.
     std::size_t Read(void* buffer, std::size_t size);
+    // The same from `offset`, without moving the position; several threads may read at once.
+    std::size_t ReadAt(void* buffer, std::size_t size, std::int64_t offset) const;
     void Write(const void* data, std::size_t size);
     std::int64_t Size() const;
     FileIdentity Identity() const;
