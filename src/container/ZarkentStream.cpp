@@ -12,14 +12,6 @@
 
 namespace zarkent {
 
-namespace {
-// The shares of the bar that the phases of a compressed operation take, after their usual share of the
-// time: compressing costs many times more than enciphering the smaller result, and inflating several
-// times more than deciphering its input.
-constexpr int CompressEnd = 90; // encryption: compression up to here, then enciphering
-constexpr int DecipherEnd = 30; // decryption: deciphering up to here, then inflating
-} // namespace
-
 TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode,
                                                      const std::string& AEncryptedName, const std::string& APlainName,
                                                      bool AVerify, const StreamContext& context)
@@ -209,7 +201,7 @@ void TZarkentStreamSifreleyici::EncryptFile() {
         if (context_.beforeCompressing) context_.beforeCompressing();
         File temp = CreateTempFile();
         SetStatus(context_.compressingText);
-        BeginPhase(0, CompressEnd, static_cast<std::uint64_t>(FPlainStream.Size()), true);
+        BeginPhase(0, CompressPhaseEnd, static_cast<std::uint64_t>(FPlainStream.Size()), true);
         FCancelled = CancelRequested() ||
                      !DeflateFile(FPlainStream, temp, context_.compressionThreads, [this](std::uint64_t done) {
                          PhaseDone(done);
@@ -219,7 +211,7 @@ void TZarkentStreamSifreleyici::EncryptFile() {
         temp.Rewind();
         FPlainStream.Close();
         FPlainStream = std::move(temp);
-        BeginPhase(CompressEnd, 100, static_cast<std::uint64_t>(FPlainStream.Size()), false);
+        BeginPhase(CompressPhaseEnd, 100, static_cast<std::uint64_t>(FPlainStream.Size()), false);
     } else {
         BeginPhase(0, 100, static_cast<std::uint64_t>(FPlainStream.Size()), false);
     }
@@ -259,7 +251,7 @@ void TZarkentStreamSifreleyici::DecryptFile() {
     const bool compressed = FCompressionFlag == 0xFF;
     const auto payload =
         static_cast<std::uint64_t>(std::max<std::int64_t>(0, FEncryptedStream.Size() - FEncryptedStream.Position()));
-    BeginPhase(0, compressed ? DecipherEnd : 100, payload, false);
+    BeginPhase(0, compressed ? DecipherPhaseEnd : 100, payload, false);
     CipherLoop(FEncryptedStream, FPlainStream);
 
     // A cancelled decryption is discarded by the caller, so its partial stream is not inflated.
@@ -267,7 +259,7 @@ void TZarkentStreamSifreleyici::DecryptFile() {
         File temp = CreateTempFile();
         SetStatus(context_.decompressingText);
         FPlainStream.Rewind();
-        BeginPhase(DecipherEnd, 100, static_cast<std::uint64_t>(FPlainStream.Size()), true);
+        BeginPhase(DecipherPhaseEnd, 100, static_cast<std::uint64_t>(FPlainStream.Size()), true);
         FCancelled = !InflateFile(FPlainStream, temp, [this](std::uint64_t done) {
             PhaseDone(done);
             return !CancelRequested();

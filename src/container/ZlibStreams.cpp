@@ -150,7 +150,7 @@ public:
     const DeflateSlot& Wait(std::uint64_t index) {
         std::unique_lock lock(mutex_);
         const DeflateSlot& slot = Slot(index);
-        changed_.wait(lock, [&] { return slot.done && slot.index == index; });
+        blockDone_.wait(lock, [&] { return slot.done && slot.index == index; });
         if (slot.failure) std::rethrow_exception(slot.failure);
         return slot;
     }
@@ -161,7 +161,7 @@ public:
             std::lock_guard lock(mutex_);
             released_ = index + 1;
         }
-        changed_.notify_all();
+        slotFree_.notify_one(); // room for one more block
     }
 
 private:
@@ -172,7 +172,7 @@ private:
             std::lock_guard lock(mutex_);
             stopping_ = true;
         }
-        changed_.notify_all();
+        slotFree_.notify_all();
         for (std::thread& worker : workers_)
             worker.join();
     }
@@ -180,7 +180,7 @@ private:
     void Work(unsigned worker) {
         std::unique_lock lock(mutex_);
         for (;;) {
-            changed_.wait(lock, [&] { return stopping_ || (!ended_ && next_ < released_ + slots_.size()); });
+            slotFree_.wait(lock, [&] { return stopping_ || (!ended_ && next_ < released_ + slots_.size()); });
             if (stopping_) return;
             const std::uint64_t index = next_++;
             DeflateSlot& slot = Slot(index);
@@ -198,7 +198,9 @@ private:
             slot.done = true;
             // Blocks past the last one may already be under way; they are never written.
             ended_ = ended_ || slot.final || failure;
-            changed_.notify_all();
+            // Only the oldest block is waited for. Waking threads for nothing would, on a busy machine,
+            // take the processor from the threads that work.
+            if (index == released_) blockDone_.notify_one();
         }
     }
 
@@ -207,10 +209,11 @@ private:
     std::vector<DeflateSlot> slots_;
     std::vector<std::unique_ptr<BlockDeflater>> deflaters_;
     std::mutex mutex_;
-    std::condition_variable changed_;
-    std::uint64_t next_ = 0;     // the next block to read
-    std::uint64_t released_ = 0; // blocks written by the calling thread
-    bool ended_ = false;         // the last block is known: read no further
+    std::condition_variable blockDone_; // the calling thread waits for the oldest block
+    std::condition_variable slotFree_;  // workers wait for room in the ring
+    std::uint64_t next_ = 0;            // the next block to read
+    std::uint64_t released_ = 0;        // blocks written by the calling thread
+    bool ended_ = false;                // the last block is known: read no further
     bool stopping_ = false;
     std::vector<std::thread> workers_; // last: started once everything else is in place
 };
