@@ -20,8 +20,9 @@ std::string ZlibErrorText(int code);
 using BlockObserver = std::function<bool(std::uint64_t done)>;
 
 // The input is deflated in blocks of this size, each on whichever thread is free. The output depends
-// on it, so it is fixed: never on the number of threads or on how the input arrives.
-inline constexpr std::size_t DeflateBlockSize = 128 * 1024;
+// on it, so it is fixed: never on the number of threads or on how the input arrives. Each block
+// costs a dictionary of 32 KiB to prime: about 5% more work than one stream at 128 KiB, 3% here.
+inline constexpr std::size_t DeflateBlockSize = 256 * 1024;
 
 // The number of compression threads used when none is asked for: one per core, at most 32 (each
 // holds a few blocks, which bounds the memory).
