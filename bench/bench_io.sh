@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
 # Throughput of zarkent-cli on one file in the page cache, next to its peers on the same file in the
-# same run: cp (copy), age (modern encryption) and gzip -6 (compression). Also peak memory.
-# Usage: [BENCH_DIR=folder] bench/bench_io.sh BUILD_DIR [SIZE_MIB]   (needs: age, gzip, /usr/bin/time)
+# same run: cp (copy), age (modern encryption), gzip -6, pigz -6 on every core and pigz -d. Each
+# command runs RUNS times (default 3), the runs of all commands interleaved so that a change in the
+# machine's load hits them alike; the figures are medians and the ratios are taken between them.
+# BASELINE_CLI=path adds an older zarkent-cli (for example a build of the previous release) to the
+# compressed encryption. Also peak memory, and the load of the machine before and after.
+# Usage: [BENCH_DIR=folder] [RUNS=n] [BASELINE_CLI=path] bench/bench_io.sh BUILD_DIR [SIZE_MIB]
+#        (needs: age, gzip, pigz, /usr/bin/time)
 set -euo pipefail
 CLI=$(realpath "$1/zarkent-cli")
 SIZE_MIB=${2:-1024}
+RUNS=${RUNS:-3}
+BASELINE=${BASELINE_CLI:+$(realpath "$BASELINE_CLI")}
+CORES=$(nproc)
 # tmpfs by default: the page cache without the noise of disk write-back.
 work=$(mktemp -d "${BENCH_DIR:-/dev/shm}/zarkent-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+echo "load before: $(uptime | sed 's/.*load average: //')"
 
 # Half compressible text, half random: a fair input for both the cipher and the compressors.
 python3 - "$SIZE_MIB" <<'PY'
@@ -23,50 +32,74 @@ PY
 printf 'benchmark password\n' >pw
 age-keygen -o key.txt 2>/dev/null
 recipient=$(grep -o 'age1[0-9a-z]*' key.txt | head -1)
-cat input.bin >/dev/null # into the page cache
-
-seconds() { # seconds COMMAND... ; prints the wall time of the best of five runs (this machine is noisy)
-    local best=""
-    for _ in 1 2 3 4 5; do
-        rm -f out.* input.bin.zrk '(0)'* 2>/dev/null || true
-        local start end
-        start=$(date +%s.%N)
-        "$@" >/dev/null
-        end=$(date +%s.%N)
-        best=$(python3 -c "b='$best'; t=$end-$start; print(min(t, float(b)) if b else t)")
-    done
-    echo "$best"
-}
-mbps() { python3 -c "print(f'{$SIZE_MIB * 1.048576 / $1:8.1f}')"; }
-ratio() { python3 -c "print(f'{$2 / $1:5.2f}')"; }
-
-t_cp=$(seconds cp input.bin out.cp)
-t_age=$(seconds age -r "$recipient" -o out.age input.bin)
-t_gzip=$(seconds sh -c 'gzip -6 -c input.bin > out.gz')
-t_enc=$(seconds "$CLI" encrypt --keep --password-file pw input.bin)
-"$CLI" encrypt --keep --password-file pw input.bin >/dev/null
-mv input.bin.zrk stored.zrk
-t_dec=$(seconds "$CLI" decrypt --keep --password-file pw stored.zrk)
+"$CLI" encrypt --keep --password-file pw input.bin >/dev/null && mv input.bin.zrk stored.zrk
+"$CLI" encrypt --keep --compress --password-file pw input.bin >/dev/null && mv input.bin.zrk compressed.zrk
 age -r "$recipient" -o dec.age input.bin
-t_age_dec=$(seconds age -d -i key.txt -o out.agedec dec.age)
-t_cenc=$(seconds "$CLI" encrypt --keep --compress --password-file pw input.bin)
+pigz -6 -p "$CORES" -c input.bin >dec.gz
+cat input.bin stored.zrk compressed.zrk dec.age dec.gz >/dev/null # into the page cache
 
-echo "file: $SIZE_MIB MiB in the page cache, $(nproc) cores"
-printf '%-34s %8s MB/s\n' "cp" "$(mbps "$t_cp")"
-printf '%-34s %8s MB/s\n' "age -r KEY (encrypt)" "$(mbps "$t_age")"
-printf '%-34s %8s MB/s\n' "age -d (decrypt)" "$(mbps "$t_age_dec")"
-printf '%-34s %8s MB/s\n' "gzip -6" "$(mbps "$t_gzip")"
-printf '%-34s %8s MB/s  %s x cp  %s x age\n' "zarkent-cli encrypt --keep" "$(mbps "$t_enc")" \
-    "$(ratio "$t_enc" "$t_cp")" "$(ratio "$t_enc" "$t_age")"
-printf '%-34s %8s MB/s  %s x cp  %s x age -d\n' "zarkent-cli decrypt --keep" "$(mbps "$t_dec")" \
-    "$(ratio "$t_dec" "$t_cp")" "$(ratio "$t_dec" "$t_age_dec")"
-printf '%-34s %8s MB/s  %s x gzip -6\n' "zarkent-cli encrypt --keep --compress" "$(mbps "$t_cenc")" \
-    "$(ratio "$t_cenc" "$t_gzip")"
-rm -f input.bin.zrk
+# name|command; every output goes to a name that is removed before the next run.
+commands=(
+    "cp|cp input.bin out.cp"
+    "age|age -r $recipient -o out.age input.bin"
+    "age-d|age -d -i key.txt -o out.agedec dec.age"
+    "gzip|sh -c 'gzip -6 -c input.bin > out.gz'"
+    "pigz|sh -c 'pigz -6 -p $CORES -c input.bin > out.gz'"
+    "pigz-d|sh -c 'pigz -d -c dec.gz > out.raw'"
+    "enc|'$CLI' encrypt --keep --password-file pw input.bin"
+    "cenc|'$CLI' encrypt --keep --compress --password-file pw input.bin"
+    "cenc1|'$CLI' encrypt --keep --compress --threads 1 --password-file pw input.bin"
+    "dec|'$CLI' decrypt --keep --password-file pw stored.zrk"
+    "cdec|'$CLI' decrypt --keep --password-file pw compressed.zrk"
+)
+[ -n "$BASELINE" ] && commands+=("cbase|'$BASELINE' encrypt --keep --compress --password-file pw input.bin")
+
+declare -A times
+for _ in $(seq "$RUNS"); do
+    for entry in "${commands[@]}"; do
+        name=${entry%%|*}
+        rm -f out.* input.bin.zrk '(0)input.bin' 2>/dev/null || true
+        start=$(date +%s.%N)
+        eval "${entry#*|}" >/dev/null
+        end=$(date +%s.%N)
+        times[$name]+="$(python3 -c "print($end - $start)") "
+    done
+done
+rm -f out.* input.bin.zrk '(0)input.bin'
+
+median() { python3 -c "import statistics, sys; print(statistics.median(float(x) for x in sys.argv[1:]))" ${times[$1]}; }
+mbps() { python3 -c "print(f'{$SIZE_MIB * 1.048576 / $(median "$1"):8.1f}')"; }
+ratio() { python3 -c "print(f'{$(median "$2") / $(median "$1"):5.2f}')"; } # speed of $1 over speed of $2
+
+echo "file: $SIZE_MIB MiB in the page cache, $CORES cores, median of $RUNS interleaved runs"
+printf '%-40s %8s MB/s\n' "cp" "$(mbps cp)"
+printf '%-40s %8s MB/s\n' "age -r KEY (encrypt)" "$(mbps age)"
+printf '%-40s %8s MB/s\n' "age -d (decrypt)" "$(mbps age-d)"
+printf '%-40s %8s MB/s\n' "gzip -6" "$(mbps gzip)"
+printf '%-40s %8s MB/s\n' "pigz -6 -p $CORES" "$(mbps pigz)"
+printf '%-40s %8s MB/s (of its output)\n' "pigz -d" "$(mbps pigz-d)"
+printf '%-40s %8s MB/s  %s x cp  %s x age\n' "zarkent-cli encrypt --keep" "$(mbps enc)" \
+    "$(ratio enc cp)" "$(ratio enc age)"
+printf '%-40s %8s MB/s  %s x cp  %s x age -d\n' "zarkent-cli decrypt --keep" "$(mbps dec)" \
+    "$(ratio dec cp)" "$(ratio dec age-d)"
+printf '%-40s %8s MB/s  %s x pigz -6 -p %s  %s x gzip -6  %s x --threads 1\n' \
+    "zarkent-cli encrypt --keep --compress" "$(mbps cenc)" "$(ratio cenc pigz)" "$CORES" "$(ratio cenc gzip)" \
+    "$(ratio cenc cenc1)"
+printf '%-40s %8s MB/s  %s x gzip -6\n' "  the same, --threads 1" "$(mbps cenc1)" "$(ratio cenc1 gzip)"
+if [ -n "$BASELINE" ]; then
+    printf '%-40s %8s MB/s  %s x gzip -6; the new one is %s x this\n' "  baseline zarkent-cli --compress" \
+        "$(mbps cbase)" "$(ratio cbase gzip)" "$(ratio cenc cbase)"
+fi
+printf '%-40s %8s MB/s  %s x pigz -d\n' "zarkent-cli decrypt --keep (compressed)" "$(mbps cdec)" "$(ratio cdec pigz-d)"
+
 for mode in "encrypt --keep" "encrypt --keep --compress"; do
     rm -f input.bin.zrk
     kib=$(/usr/bin/time -f %M "$CLI" $mode --password-file pw input.bin 2>&1 >/dev/null | tail -1)
     printf 'peak memory, %-26s %6s KiB\n' "$mode:" "$kib"
 done
-kib=$(/usr/bin/time -f %M "$CLI" decrypt --keep --password-file pw stored.zrk 2>&1 >/dev/null | tail -1)
-printf 'peak memory, %-26s %6s KiB\n' "decrypt --keep:" "$kib"
+for file in stored compressed; do
+    rm -f '(0)input.bin'
+    kib=$(/usr/bin/time -f %M "$CLI" decrypt --keep --password-file pw $file.zrk 2>&1 >/dev/null | tail -1)
+    printf 'peak memory, %-26s %6s KiB\n' "decrypt --keep ($file):" "$kib"
+done
+echo "load after: $(uptime | sed 's/.*load average: //')"

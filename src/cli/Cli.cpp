@@ -14,7 +14,7 @@ namespace zarkent::cli {
 namespace {
 
 constexpr const char* UsageText =
-    "Usage: zarkent-cli encrypt [--compress] [--keep] [--password-file FILE] PATH...\n"
+    "Usage: zarkent-cli encrypt [--compress [--threads N]] [--keep] [--password-file FILE] PATH...\n"
     "       zarkent-cli decrypt [--keep] [--password-file FILE] PATH...\n"
     "       zarkent-cli wipe [--method 0..6] FILE...\n"
     "       zarkent-cli md5 [--upper] [FILE...] | md5 --check LIST\n"
@@ -31,6 +31,8 @@ constexpr const char* HelpText =
     "  encrypt              write PATH.zrk (or (n)NAME.zrk when that exists) beside PATH\n"
     "  decrypt              restore the stored file beside the .zrk file ((n)NAME when it exists)\n"
     "  --compress           compress with zlib before encrypting\n"
+    "  --threads N          compress on N threads (1..256; default: one per core); the output is the\n"
+    "                       same whatever N\n"
     "  --keep               keep the source file (by default it is deleted after success)\n"
     "  --password-file FILE read the password from the first line of FILE ('-' for standard input);\n"
     "                       without it the password is asked on the terminal\n"

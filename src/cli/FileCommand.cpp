@@ -1,6 +1,7 @@
 // zarkent-cli encrypt and decrypt: options, the password, and the files one by one.
 
 #include <atomic>
+#include <charconv>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -23,6 +24,7 @@ struct FileOptions {
     bool encrypt = false;
     bool compress = false;
     bool keep = false;
+    unsigned threads = 0; // 0: one per core
     std::optional<std::string> passwordFile;
     std::vector<std::string> paths;
 };
@@ -38,6 +40,14 @@ std::string ParseOptions(const std::vector<std::string>& args, FileOptions& opti
             optionsEnded = true;
         } else if (arg == "--compress" && options.encrypt) {
             options.compress = true;
+        } else if (arg == "--threads" && options.encrypt) {
+            if (i + 1 >= args.size()) return "--threads needs a number";
+            const std::string& text = args[++i];
+            unsigned value = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 256)
+                return "--threads takes a number from 1 to 256";
+            options.threads = value;
         } else if (arg == "--keep") {
             options.keep = true;
         } else if (arg == "--password-file") {
@@ -110,6 +120,7 @@ FileResult ProcessOne(const FileOptions& options, const std::string& path, const
     context.cancelRequested = &InterruptRequested();
     context.compressOption = &compress;
     context.durable = !options.keep; // the flush is what makes removing the source safe
+    context.compressionThreads = options.threads;
     try {
         const FileOutcome outcome =
             options.encrypt ? EncryptOneFile(path, password, context) : DecryptOneFile(path, password, context);

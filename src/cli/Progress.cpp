@@ -24,6 +24,11 @@ void TerminalProgress::SetStatus(const std::string& text) {
     Draw();
 }
 
+void TerminalProgress::MoveBar(int position) {
+    position_ = position;
+    Draw();
+}
+
 void TerminalProgress::Finish() {
     if (drawn_) err_ << "\n" << std::flush;
 }

@@ -16,6 +16,7 @@ public:
     void SetMaximum(int maximum) override;
     void SetPosition(int position) override;
     void SetStatus(const std::string& text) override;
+    void MoveBar(int position) override;
     // Ends the bar's line, if one was drawn.
     void Finish();
 

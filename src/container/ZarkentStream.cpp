@@ -12,11 +12,6 @@
 
 namespace zarkent {
 
-namespace {
-constexpr std::size_t CompressBlock = 61440;
-
-} // namespace
-
 TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode,
                                                      const std::string& AEncryptedName, const std::string& APlainName,
                                                      bool AVerify, const StreamContext& context)
@@ -102,15 +97,28 @@ void TZarkentStreamSifreleyici::SetStatus(const std::string& text) {
     postedPosition_ = -1; // the next position replaces the text again
 }
 
-void TZarkentStreamSifreleyici::Advance(std::size_t count) {
-    progressBytes_ += static_cast<std::uint32_t>(count);
-    if (progressBytes_ >= progressStep_) {
-        ++position_;
-        progressBytes_ = 0;
-    }
+void TZarkentStreamSifreleyici::BeginPhase(int from, int to, std::uint64_t total, bool underStatus) {
+    phaseFrom_ = from;
+    phaseTo_ = to;
+    phaseTotal_ = total;
+    phaseDone_ = 0;
+    if (underStatus_ && !underStatus) postedPosition_ = -1; // the percentage takes the status text's place
+    underStatus_ = underStatus;
+}
+
+void TZarkentStreamSifreleyici::PhaseDone(std::uint64_t done) {
+    // A file that grows meanwhile ends its phase early, and never moves the bar back.
+    const int reached = done >= phaseTotal_ ? phaseTo_
+                                            : phaseFrom_ + static_cast<int>(static_cast<double>(phaseTo_ - phaseFrom_) *
+                                                                            static_cast<double>(done) /
+                                                                            static_cast<double>(phaseTotal_));
+    position_ = std::max(position_, reached);
     if (context_.progress && position_ != postedPosition_) {
         postedPosition_ = position_;
-        context_.progress->SetPosition(position_);
+        if (underStatus_)
+            context_.progress->MoveBar(position_);
+        else
+            context_.progress->SetPosition(position_);
     }
 }
 
@@ -151,7 +159,8 @@ void TZarkentStreamSifreleyici::CipherLoop(File& input, File& output) {
             const std::size_t n = std::min(BufferSize, available - done);
             if (n > 0) FCipher->ApplyKeystream(block + done, n);
             done += n;
-            Advance(n);
+            phaseDone_ += n;
+            PhaseDone(phaseDone_);
             if (n == 0) {
                 ended = true;
                 break;
@@ -177,9 +186,7 @@ void EncipherName(TZarkenter& cipher, std::string_view name, std::uint8_t* slots
 }
 
 void TZarkentStreamSifreleyici::EncryptFile() {
-    const std::int64_t size = FPlainStream.Size();
     if (context_.progress) context_.progress->SetMaximum(100);
-    progressStep_ = static_cast<double>(size) / 100.0;
 
     if (FVerify) FEncryptedStream.Write(FCheckExpected.data(), FCheckExpected.size());
 
@@ -194,22 +201,22 @@ void TZarkentStreamSifreleyici::EncryptFile() {
         if (context_.beforeCompressing) context_.beforeCompressing();
         File temp = CreateTempFile();
         SetStatus(context_.compressingText);
-        {
-            ZCompressor compressor(temp);
-            for (;;) {
-                const std::size_t n = FPlainStream.Read(FInBuffer.get(), CompressBlock);
-                if (n == 0) break;
-                compressor.Write(FInBuffer.get(), n);
-            }
-            compressor.Finish();
-        }
+        BeginPhase(0, CompressPhaseEnd, static_cast<std::uint64_t>(FPlainStream.Size()), true);
+        FCancelled = CancelRequested() ||
+                     !DeflateFile(FPlainStream, temp, context_.compressionThreads, [this](std::uint64_t done) {
+                         PhaseDone(done);
+                         return !CancelRequested();
+                     });
         // Read the compressed stream back through the same handle: the name is never opened again.
         temp.Rewind();
         FPlainStream.Close();
         FPlainStream = std::move(temp);
+        BeginPhase(CompressPhaseEnd, 100, static_cast<std::uint64_t>(FPlainStream.Size()), false);
+    } else {
+        BeginPhase(0, 100, static_cast<std::uint64_t>(FPlainStream.Size()), false);
     }
 
-    CipherLoop(FPlainStream, FEncryptedStream);
+    if (!FCancelled) CipherLoop(FPlainStream, FEncryptedStream);
     if (context_.durable && !FCancelled) FEncryptedStream.Sync();
     FEncryptedStream.Close();
     FPlainStream.Close();
@@ -217,9 +224,7 @@ void TZarkentStreamSifreleyici::EncryptFile() {
 }
 
 void TZarkentStreamSifreleyici::DecryptFile() {
-    const std::int64_t size = FEncryptedStream.Size();
     if (context_.progress) context_.progress->SetMaximum(100);
-    progressStep_ = static_cast<double>(size) / 100.0;
 
     if (FVerify) {
         // Too short for a check block: not a .zrk file, whatever the password.
@@ -243,15 +248,23 @@ void TZarkentStreamSifreleyici::DecryptFile() {
     }
     FCompressionFlag = header[sizeof header - 1];
 
+    const bool compressed = FCompressionFlag == 0xFF;
+    const auto payload =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(0, FEncryptedStream.Size() - FEncryptedStream.Position()));
+    BeginPhase(0, compressed ? DecipherPhaseEnd : 100, payload, false);
     CipherLoop(FEncryptedStream, FPlainStream);
 
     // A cancelled decryption is discarded by the caller, so its partial stream is not inflated.
-    if (FCompressionFlag == 0xFF && !FCancelled) {
+    if (compressed && !FCancelled) {
         File temp = CreateTempFile();
         SetStatus(context_.decompressingText);
         FPlainStream.Rewind();
-        InflateFile(FPlainStream, temp);
-        if (context_.durable) temp.Sync();
+        BeginPhase(DecipherPhaseEnd, 100, static_cast<std::uint64_t>(FPlainStream.Size()), true);
+        FCancelled = !InflateFile(FPlainStream, temp, [this](std::uint64_t done) {
+            PhaseDone(done);
+            return !CancelRequested();
+        });
+        if (context_.durable && !FCancelled) temp.Sync();
         temp.Close();
     } else if (context_.durable && !FCancelled) {
         FPlainStream.Sync();

@@ -14,27 +14,38 @@
 
 namespace zarkent {
 
-// Where the encryptor reports progress: bar maximum, bar position after each chunk (shown as "N%"),
-// and the status text while a whole-file compression or decompression runs. Positions are posted
-// only when they change.
+// Where the encryptor reports progress: bar maximum, bar position (shown as "N%"), and the status
+// text while a whole-file compression or decompression runs, during which the bar moves under the
+// text. Positions run from 0 to 100 over the whole operation, never back, and are posted only when
+// they change.
 class ProgressSink {
 public:
     virtual ~ProgressSink() = default;
     virtual void SetMaximum(int maximum) = 0;
+    // The bar and the percentage text.
     virtual void SetPosition(int position) = 0;
     virtual void SetStatus(const std::string& text) = 0;
+    // The bar alone: the status text stays.
+    virtual void MoveBar(int position) = 0;
 };
 
 // What the encryptor reads from, and reports to, the rest of the program.
 struct StreamContext {
     ProgressSink* progress = nullptr;
-    const std::atomic<bool>* cancelRequested = nullptr; // polled once per chunk
+    const std::atomic<bool>* cancelRequested = nullptr; // polled once per chunk or compression block
     const std::atomic<bool>* compressOption = nullptr;  // read when encrypting
     std::string compressingText = "Compressing ...";
     std::string decompressingText = "Decompressing ...";
     std::function<void()> beforeCompressing; // runs once when a compression starts
     bool durable = true;                     // flush the finished output to the disk before closing it
+    unsigned compressionThreads = 0;         // 0: one per core
 };
+
+// Where the bar stands between the phases of a compressed operation, after their usual share of the
+// time: compressing takes about twenty times as long as enciphering its result, and inflating about
+// four times as long as deciphering its input (more for text, less for data that does not compress).
+inline constexpr int CompressPhaseEnd = 95; // encryption: compressing up to here, then enciphering
+inline constexpr int DecipherPhaseEnd = 20; // decryption: deciphering up to here, then inflating
 
 inline constexpr std::uint8_t ModeDecrypt = 1;
 inline constexpr std::uint8_t ModeEncrypt = 2;
@@ -82,7 +93,10 @@ private:
     void DecryptFile();
     File CreateTempFile();
     void CipherLoop(File& input, File& output);
-    void Advance(std::size_t count);
+    // Progress: a phase covers positions `from` to `to` while `total` bytes are worked through; under
+    // a status text only the bar moves.
+    void BeginPhase(int from, int to, std::uint64_t total, bool underStatus);
+    void PhaseDone(std::uint64_t done);
     void SetStatus(const std::string& text);
     bool CancelRequested() const;
 
@@ -98,8 +112,9 @@ private:
     bool FVerify = false;
 
     StreamContext context_;
-    double progressStep_ = 0;
-    std::uint32_t progressBytes_ = 0;
+    int phaseFrom_ = 0, phaseTo_ = 100;
+    std::uint64_t phaseTotal_ = 0, phaseDone_ = 0;
+    bool underStatus_ = false;
     int position_ = 0;
     int postedPosition_ = -1;
 };

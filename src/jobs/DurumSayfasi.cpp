@@ -13,8 +13,6 @@
 
 namespace zarkent {
 
-namespace {} // namespace
-
 TDurumSayfasi::TDurumSayfasi(QWidget* parent)
     : QWidget(parent, FixedToolDialogFlags()), channel_(std::make_shared<UiChannel>(this)) {
     // Closing this page must never end the program; only the result window decides that.
@@ -78,6 +76,10 @@ void TDurumSayfasi::SetBarMaximum(int maximum) {
 void TDurumSayfasi::SetBarPosition(int position) {
     Durum->setValue(position);
     YuzdeDurum->setText(QString::number(position) + QLatin1Char('%'));
+}
+
+void TDurumSayfasi::MoveBar(int position) {
+    Durum->setValue(position);
 }
 
 void TDurumSayfasi::SetStatusText(const QString& text) {

@@ -36,6 +36,8 @@ public:
     void SetBarMaximum(int maximum);
     // Bar position and its percentage text ("37%").
     void SetBarPosition(int position);
+    // Bar position alone, under a status text.
+    void MoveBar(int position);
     void SetStatusText(const QString& text);
 
     // Rewrites the captions from the language table in force.

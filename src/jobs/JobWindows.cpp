@@ -13,21 +13,55 @@ ProgressPageSink::ProgressPageSink(TDurumSayfasi* page, std::shared_ptr<UiChanne
     : page_(page), channel_(std::move(channel)) {}
 
 void ProgressPageSink::SetMaximum(int maximum) {
+    maximum_ = maximum;
     if (channel_) {
+        PostHeld();
         channel_->Post([page = page_, maximum] { page->SetBarMaximum(maximum); });
     }
 }
 
 void ProgressPageSink::SetPosition(int position) {
-    if (channel_) {
-        channel_->Post([page = page_, position] { page->SetBarPosition(position); });
-    }
+    Position(position, true);
+}
+
+void ProgressPageSink::MoveBar(int position) {
+    Position(position, false);
 }
 
 void ProgressPageSink::SetStatus(const std::string& text) {
     if (channel_) {
+        PostHeld(); // the bar goes where it was, the text replaces the percentage
         channel_->Post([page = page_, text = QString::fromUtf8(text)] { page->SetStatusText(text); });
     }
+}
+
+void ProgressPageSink::Position(int position, bool withText) {
+    if (!channel_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (position >= maximum_ || now - lastPosted_ >= MinimumInterval) {
+        held_ = false;
+        lastPosted_ = now;
+        PostPosition(position, withText);
+        return;
+    }
+    // A held percentage text is not lost to a later bar-only move.
+    heldWithText_ = withText || (held_ && heldWithText_);
+    heldPosition_ = position;
+    held_ = true;
+}
+
+void ProgressPageSink::PostHeld() {
+    if (!held_) return;
+    held_ = false;
+    lastPosted_ = std::chrono::steady_clock::now();
+    PostPosition(heldPosition_, heldWithText_);
+}
+
+void ProgressPageSink::PostPosition(int position, bool withText) {
+    if (withText)
+        channel_->Post([page = page_, position] { page->SetBarPosition(position); });
+    else
+        channel_->Post([page = page_, position] { page->MoveBar(position); });
 }
 
 JobWindows::JobWindows(TDurumSayfasi* progressPage, TDurumBelirt* resultWindow)

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -22,21 +23,37 @@ class UiChannel;
 
 // Forwards the encryptor's progress to the progress page: maximum to the bar, a position to the bar
 // and to the percentage ("37%"), a status text to the percentage label.
+//
+// Positions reach the page at most once per MinimumInterval, so that a fast job neither floods the
+// user-interface thread nor waits for it: one that comes sooner is held back and goes with the next
+// call that is posted. The maximum position (the end of the work) always goes at once. One job
+// thread uses a sink.
 class ProgressPageSink final : public ProgressSink {
 public:
+    static constexpr std::chrono::milliseconds MinimumInterval{40};
+
     ProgressPageSink() = default;                   // reports nowhere
     explicit ProgressPageSink(TDurumSayfasi* page); // user-interface thread
 
     void SetMaximum(int maximum) override;
     void SetPosition(int position) override;
     void SetStatus(const std::string& text) override;
+    void MoveBar(int position) override;
 
 private:
     friend class JobWindows;
     ProgressPageSink(TDurumSayfasi* page, std::shared_ptr<UiChannel> channel);
+    void Position(int position, bool withText);
+    void PostPosition(int position, bool withText);
+    void PostHeld();
 
     TDurumSayfasi* page_ = nullptr; // only touched on the user-interface thread, inside posted calls
     std::shared_ptr<UiChannel> channel_;
+    int maximum_ = 100;
+    std::chrono::steady_clock::time_point lastPosted_{};
+    bool held_ = false; // a position waits: heldPosition_, with its text when heldWithText_
+    int heldPosition_ = 0;
+    bool heldWithText_ = false;
 };
 
 class JobWindows {

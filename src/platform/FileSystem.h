@@ -61,6 +61,9 @@ public:
 
     // Reads until `size` bytes or the end of the file; returns the count read.
     std::size_t Read(void* buffer, std::size_t size);
+    // The same from `offset`; several threads may read at once. Where the system moves the position
+    // with such a read (Windows), it is unspecified afterwards: a file is read with ReadAt or with Read.
+    std::size_t ReadAt(void* buffer, std::size_t size, std::int64_t offset) const;
     void Write(const void* data, std::size_t size);
     std::int64_t Size() const;
     FileIdentity Identity() const;

@@ -220,6 +220,22 @@ std::size_t File::Read(void* buffer, std::size_t size) {
     return done;
 }
 
+std::size_t File::ReadAt(void* buffer, std::size_t size, std::int64_t offset) const {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n =
+            ::pread(Fd(), out + done, size - done, static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail("Cannot read file", errno);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
 void File::Write(const void* data, std::size_t size) {
     const auto* in = static_cast<const char*>(data);
     std::size_t done = 0;

@@ -374,6 +374,28 @@ std::size_t File::Read(void* buffer, std::size_t size) {
     return done;
 }
 
+std::size_t File::ReadAt(void* buffer, std::size_t size, std::int64_t offset) const {
+    // Positioned reads on a synchronous handle also move its file pointer; callers of ReadAt do not
+    // use Read on the same file.
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        OVERLAPPED at{};
+        const auto position = static_cast<std::uint64_t>(offset) + done;
+        at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD got = 0;
+        if (!::ReadFile(Native(handle_), out + done, static_cast<DWORD>(std::min(size - done, MaxIo)), &got, &at)) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) break;
+            Fail("Cannot read file", static_cast<int>(error));
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
 void File::Write(const void* data, std::size_t size) {
     const auto* in = static_cast<const unsigned char*>(data);
     while (size > 0) {

@@ -32,6 +32,10 @@ struct RecordingSink : ProgressSink {
         events.push_back(std::to_string(p) + "%");
     }
     void SetStatus(const std::string& text) override { events.push_back(text); }
+    void MoveBar(int p) override {
+        positions.push_back(p);
+        events.push_back("bar " + std::to_string(p));
+    }
 };
 
 struct Flags {
@@ -156,8 +160,10 @@ TEST(Container, EmptyFileSizesAndProgress) {
         const std::string out = dir / (compress ? "c.zrk" : "s.zrk");
         TZarkentStreamSifreleyici e("pw", ModeEncrypt, out, dir / "empty", true, flags.Context(&sink));
         EXPECT_EQ(sink.maximum, 100);
-        // The zero-length read advances once; compressed, the stream's few bytes are one more chunk.
-        EXPECT_EQ(sink.positions, (compress ? std::vector<int>{1, 2} : std::vector<int>{1}));
+        // Nothing to do is all done; compressed, the empty stream's few bytes are enciphered after it.
+        EXPECT_EQ(sink.events, (compress ? std::vector<std::string>{"Compressing ...",
+                                                                    "bar " + std::to_string(CompressPhaseEnd), "100%"}
+                                         : std::vector<std::string>{"100%"}));
         if (compress)
             EXPECT_GT(fs::file_size(out), HeaderSize);
         else
@@ -165,39 +171,83 @@ TEST(Container, EmptyFileSizesAndProgress) {
     }
 }
 
-TEST(Container, ProgressStepsAndStatusTexts) {
+// Half text, half noise: both the compressor and the cipher have work, and the compressed stream
+// still takes many chunks.
+std::vector<std::uint8_t> MixedBytes(std::size_t size) {
+    auto bytes = PatternBytes(size, 7);
+    const std::string text = "zarkent keeps every byte of the file safe; ";
+    for (std::size_t i = 0; i < size; ++i)
+        if (i / 65536 % 2 == 0) bytes[i] = static_cast<std::uint8_t>(text[i % text.size()]);
+    return bytes;
+}
+
+// In every phase the bar moves in small steps from 0 to 100, never back; under the compressing and
+// decompressing texts only the bar moves, and the percentage comes back after them.
+TEST(Container, ProgressMovesFromZeroToHundredInEveryPhase) {
     TempDir dir;
-    WriteBytes(dir / "big", PatternBytes(10u << 20));
-    Flags flags;
-    RecordingSink sink;
-    { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "big.zrk", dir / "big", true, flags.Context(&sink)); }
-    ASSERT_FALSE(sink.positions.empty());
-    // Each position is posted once, in steps of one, starting with the "0%" of the first chunk.
-    for (std::size_t i = 0; i < sink.positions.size(); ++i)
-        EXPECT_EQ(sink.positions[i], static_cast<int>(i));
-    // A step is 104857.6 bytes: two 65540-byte chunks reach it and the excess is dropped, so the
-    // 161 chunks of 10 MiB end at 80.
-    EXPECT_EQ(sink.positions.back(), 80);
+    const auto data = MixedBytes(10u << 20);
+    WriteBytes(dir / "big", data);
+    for (bool compress : {false, true}) {
+        Flags flags;
+        flags.compress = compress;
+        RecordingSink encrypting, decrypting;
+        StreamContext context = flags.Context(&encrypting);
+        context.compressingText = "Sıkıştırılıyor...";
+        context.decompressingText = "Paket Açılıyor ...";
+        const std::string zrk = dir / (compress ? "c.zrk" : "s.zrk"), coz = zrk + ".coz";
+        { TZarkentStreamSifreleyici e("pw", ModeEncrypt, zrk, dir / "big", true, context); }
+        context.progress = &decrypting;
+        TZarkentStreamSifreleyici d("pw", ModeDecrypt, zrk, coz, true, context);
+        EXPECT_EQ(ReadBytes(compress ? d.FTempName : coz), data);
+        if (compress) fs::remove(d.FTempName);
 
-    // Small files advance once per chunk that read at least one byte.
-    WriteBytes(dir / "small", PatternBytes(50));
-    RecordingSink small;
-    { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "small.zrk", dir / "small", true, flags.Context(&small)); }
-    EXPECT_EQ(small.positions, std::vector<int>{1});
-
-    flags.compress = true;
-    RecordingSink compressed;
-    StreamContext context = flags.Context(&compressed);
-    context.compressingText = "Sıkıştırılıyor...";
-    context.decompressingText = "Paket Açılıyor ...";
-    { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "small.c.zrk", dir / "small", true, context); }
-    EXPECT_EQ(compressed.events, (std::vector<std::string>{"Sıkıştırılıyor...", "1%"}));
-    RecordingSink decompressed;
-    context.progress = &decompressed;
-    TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "small.c.zrk", dir / "small.coz", true, context);
-    ASSERT_FALSE(decompressed.events.empty());
-    EXPECT_EQ(decompressed.events.back(), "Paket Açılıyor ...");
-    fs::remove(d.FTempName);
+        struct Phase {
+            std::string status; // "" for a percentage phase
+            int from, to;
+        };
+        const std::vector<Phase> encryption =
+            compress ? std::vector<Phase>{{"Sıkıştırılıyor...", 0, CompressPhaseEnd}, {"", CompressPhaseEnd, 100}}
+                     : std::vector<Phase>{{"", 0, 100}};
+        const std::vector<Phase> decryption =
+            compress ? std::vector<Phase>{{"", 0, DecipherPhaseEnd}, {"Paket Açılıyor ...", DecipherPhaseEnd, 100}}
+                     : std::vector<Phase>{{"", 0, 100}};
+        for (const auto& [sink, phases] : {std::pair{&encrypting, encryption}, std::pair{&decrypting, decryption}}) {
+            SCOPED_TRACE(std::string(sink == &encrypting ? "encryption" : "decryption") +
+                         (compress ? ", compressed" : ""));
+            ASSERT_FALSE(sink->positions.empty());
+            EXPECT_LE(sink->positions.front(), 2);
+            EXPECT_EQ(sink->positions.back(), 100);
+            // A position comes again only where the percentage takes the place of the status text.
+            for (std::size_t i = 1; i < sink->positions.size(); ++i) {
+                EXPECT_GE(sink->positions[i], sink->positions[i - 1]);
+                EXPECT_LE(sink->positions[i] - sink->positions[i - 1], 3) << "a jump after " << sink->positions[i - 1];
+            }
+            // Each event belongs to the phase in force: its text, or a bar move within its range.
+            std::size_t phase = 0;
+            bool statusShown = false;
+            for (const std::string& event : sink->events) {
+                if (phase + 1 < phases.size() &&
+                    (event == phases[phase + 1].status || (phases[phase + 1].status.empty() && event.ends_with('%') &&
+                                                           std::stoi(event) >= phases[phase].to))) {
+                    ++phase;
+                    statusShown = false;
+                }
+                const Phase& p = phases[phase];
+                if (!p.status.empty() && event == p.status) {
+                    EXPECT_FALSE(statusShown) << event;
+                    statusShown = true;
+                    continue;
+                }
+                const bool barOnly = event.starts_with("bar ");
+                EXPECT_EQ(barOnly, !p.status.empty()) << event;
+                EXPECT_TRUE(p.status.empty() || statusShown) << "the bar moved before the text was shown";
+                const int position = std::stoi(barOnly ? event.substr(4) : event);
+                EXPECT_GE(position, p.from) << event;
+                EXPECT_LE(position, p.to) << event;
+            }
+            EXPECT_EQ(phase + 1, phases.size());
+        }
+    }
 }
 
 TEST(Container, WrongPasswordStopsAtTheCheckBlock) {
@@ -315,6 +365,7 @@ TEST(Container, CancelMidwayWritesOnlyFinishedChunks) {
             if (p == 3) flag = true;
         }
         void SetStatus(const std::string&) override {}
+        void MoveBar(int) override {}
     };
     TempDir dir;
     WriteBytes(dir / "p", PatternBytes(10u << 20));
@@ -322,9 +373,9 @@ TEST(Container, CancelMidwayWritesOnlyFinishedChunks) {
     CancelAt sink(flags.cancel);
     TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "p.zrk", dir / "p", true, flags.Context(&sink));
     EXPECT_TRUE(e.FCancelled);
-    // Position 3 is reached after the sixth chunk (two chunks per step of 104857.6 bytes).
+    // Position 3 is reached after the fifth chunk (each is 0.625% of the file).
     const auto written = ReadBytes(dir / "p.zrk");
-    ASSERT_EQ(written.size(), HeaderSize + 6 * 65540);
+    ASSERT_EQ(written.size(), HeaderSize + 5 * 65540);
     std::vector<std::uint8_t> payload(written.begin() + HeaderSize, written.end());
     TZarkenter cipher("pw");
     std::vector<std::uint8_t> skip(37 * 4 + 1 * 4);

@@ -171,6 +171,81 @@ TEST(FileJob, CancelRemovesPartialOutputs) {
     EXPECT_EQ(dir.Entries(), (Names{"p", "p.zrk"}));
 }
 
+// A cancel confirmed in any phase (compressing, enciphering, deciphering, inflating) is seen at once,
+// before the next block or chunk, and the partial outputs go while the source stays as it was.
+TEST(FileJob, CancelInEveryPhaseRemovesPartialOutputs) {
+    struct CancelAt : ProgressSink {
+        std::atomic<bool>& cancel;
+        int at;
+        std::vector<int> positions;
+        int cancelledAt = -1;
+        CancelAt(std::atomic<bool>& flag, int position) : cancel(flag), at(position) {}
+        void SetMaximum(int) override {}
+        void SetStatus(const std::string&) override {}
+        void SetPosition(int p) override { Record(p); }
+        void MoveBar(int p) override { Record(p); }
+        void Record(int p) {
+            positions.push_back(p);
+            if (at >= 0 && p >= at && cancelledAt < 0) {
+                cancelledAt = p;
+                cancel = true;
+            }
+        }
+    };
+    struct Case {
+        const char* what;
+        bool encrypt;
+        int cancelAt;           // a bar position, or -1
+        bool atTemporaryCreate; // cancel when the temporary file is created
+    };
+    const Case cases[] = {
+        {"compressing", true, 20, false},
+        {"enciphering the compressed stream", true, 98, false},
+        {"deciphering", false, 10, false},
+        {"inflating", false, 60, false},
+        {"inflating, from the start", false, -1, true},
+    };
+    TempDir dir;
+    Job job;
+    auto data = PatternBytes(12u << 20, 3);
+    for (std::size_t i = 0; i < data.size(); i += 2)
+        data[i] = 'z'; // half of it compresses
+    WriteBytes(dir / "p", data);
+    job.compress = true;
+    const FileOutcome packed = EncryptOneFile(dir / "p", "pw", job.context);
+    const auto zrk = ReadBytes(packed.output);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        job.cancel = false;
+        CancelAt sink(job.cancel, c.cancelAt);
+        StreamContext context = job.context;
+        context.progress = &sink;
+        if (c.atTemporaryCreate) {
+            SetFileEventHook([&](FileEvent event, const std::string& path) {
+                if (event == FileEvent::Create && path.find(TempInfix) != std::string::npos) job.cancel = true;
+                return 0;
+            });
+        }
+        const std::string source = c.encrypt ? dir / "p" : packed.output;
+        if (c.encrypt) fs::remove(packed.output);
+        const FileOutcome outcome =
+            c.encrypt ? EncryptOneFile(source, "pw", context) : DecryptOneFile(source, "pw", context);
+        SetFileEventHook({});
+        EXPECT_TRUE(outcome.cancelled);
+        if (c.encrypt) WriteBytes(packed.output, zrk);
+        EXPECT_EQ(dir.Entries(), (Names{"p", "p.zrk"}));
+        EXPECT_EQ(ReadBytes(dir / "p"), data);
+        EXPECT_EQ(ReadBytes(dir / "p.zrk"), zrk);
+        ASSERT_FALSE(sink.positions.empty());
+        if (c.cancelAt >= 0) {
+            EXPECT_EQ(sink.positions.back(), sink.cancelledAt); // nothing moved after the cancel
+            EXPECT_LE(sink.cancelledAt, c.cancelAt + 3);
+        } else {
+            EXPECT_EQ(sink.positions.back(), DecipherPhaseEnd); // deciphering was over, inflating had not moved
+        }
+    }
+}
+
 TEST(FileJob, FailedEncryptionKeepsSourceAndRemovesOutput) {
     TempDir dir;
     Job job;
