@@ -49,7 +49,7 @@ std::string ZlibErrorText(int code) {
 }
 
 unsigned DefaultDeflateThreads() {
-    return std::clamp(std::thread::hardware_concurrency(), 1u, 32u);
+    return std::clamp(std::thread::hardware_concurrency(), 1u, MaxDeflateThreads);
 }
 
 namespace {
@@ -123,7 +123,7 @@ private:
 } // namespace
 
 bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserver& observer) {
-    if (threads == 0) threads = DefaultDeflateThreads();
+    threads = threads == 0 ? DefaultDeflateThreads() : std::min(threads, MaxDeflateThreads);
     std::vector<std::unique_ptr<BlockDeflater>> deflaters;
     for (unsigned i = 0; i < threads; ++i)
         deflaters.push_back(std::make_unique<BlockDeflater>());
