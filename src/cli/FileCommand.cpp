@@ -14,6 +14,7 @@
 #include "cli/Progress.h"
 #include "cli/Terminal.h"
 #include "container/FileJob.h"
+#include "container/ZlibStreams.h"
 #include "lang/Language.h"
 
 namespace zarkent::cli {
@@ -45,8 +46,8 @@ std::string ParseOptions(const std::vector<std::string>& args, FileOptions& opti
             const std::string& text = args[++i];
             unsigned value = 0;
             const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-            if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > 256)
-                return "--threads takes a number from 1 to 256";
+            if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > MaxDeflateThreads)
+                return "--threads takes a number from 1 to " + std::to_string(MaxDeflateThreads);
             options.threads = value;
         } else if (arg == "--keep") {
             options.keep = true;

@@ -1,16 +1,15 @@
 #include "container/ZlibStreams.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 #include <zlib.h>
 
 #include "base/Error.h"
 #include "container/AsyncWriter.h"
+#include "container/OrderedPool.h"
 
 namespace zarkent {
 
@@ -50,26 +49,22 @@ std::string ZlibErrorText(int code) {
 }
 
 unsigned DefaultDeflateThreads() {
-    return std::clamp(std::thread::hardware_concurrency(), 1u, 32u);
+    return std::clamp(std::thread::hardware_concurrency(), 1u, MaxDeflateThreads);
 }
 
 namespace {
 
-// One block on its way through the compressor: a worker reads and compresses it, the calling thread
-// writes the result. Ownership passes under the pool's mutex.
-struct DeflateSlot {
-    std::uint64_t index = 0;
+// One block of the compressor: read and compressed by a worker, written by the calling thread.
+struct DeflateBlock {
     // The dictionary (the window of input before the block), the block, and one byte more that tells
     // whether the input goes on after the block.
     std::unique_ptr<unsigned char[]> input =
         std::make_unique_for_overwrite<unsigned char[]>(Window + DeflateBlockSize + 1);
-    std::size_t dictionary = 0, size = 0;
+    std::size_t size = 0;
     bool final = false;
     std::vector<unsigned char> output;
     std::size_t produced = 0;
     uLong adler = 1;
-    std::exception_ptr failure;
-    bool done = false;
 };
 
 // Raw deflate of one block, fresh for each block, with the parameters of the zlib stream it joins.
@@ -83,148 +78,62 @@ public:
     BlockDeflater(const BlockDeflater&) = delete;
     BlockDeflater& operator=(const BlockDeflater&) = delete;
 
-    // Block `slot.index` of the input that starts at `start`. Block boundaries depend on the input
-    // alone; whether a block is the last is known from the byte after it.
-    void Compress(const File& input, std::int64_t start, DeflateSlot& slot) {
-        const std::uint64_t offset = slot.index * DeflateBlockSize;
-        slot.dictionary = slot.index == 0 ? 0 : Window;
-        const std::size_t wanted = slot.dictionary + DeflateBlockSize + 1;
+    // Block `index` of the input that starts at `start`. Block boundaries depend on the input alone;
+    // whether a block is the last is known from the byte after it.
+    void Compress(const File& input, std::int64_t start, std::uint64_t index, DeflateBlock& block) {
+        const std::uint64_t offset = index * DeflateBlockSize;
+        const std::size_t window = index == 0 ? 0 : Window;
+        const std::size_t wanted = window + DeflateBlockSize + 1;
         const std::size_t got =
-            input.ReadAt(slot.input.get(), wanted, start + static_cast<std::int64_t>(offset - slot.dictionary));
+            input.ReadAt(block.input.get(), wanted, start + static_cast<std::int64_t>(offset - window));
         // A file cut short meanwhile leaves a dictionary without its block: an empty last block.
-        const std::size_t dictionary = std::min(got, slot.dictionary);
-        slot.size = std::min(got - dictionary, DeflateBlockSize);
-        slot.final = got < wanted;
-        const unsigned char* data = slot.input.get() + dictionary;
+        const std::size_t dictionary = std::min(got, window);
+        block.size = std::min(got - dictionary, DeflateBlockSize);
+        block.final = got < wanted;
+        const unsigned char* data = block.input.get() + dictionary;
 
         z_stream& s = stream_;
         Check(deflateReset(&s));
-        if (dictionary > 0) Check(deflateSetDictionary(&s, slot.input.get(), static_cast<uInt>(dictionary)));
+        if (dictionary > 0) Check(deflateSetDictionary(&s, block.input.get(), static_cast<uInt>(dictionary)));
         // Room for the worst case in one call; more only if zlib ever needs it.
-        const std::size_t bound = deflateBound(&s, static_cast<uLong>(slot.size)) + 64;
-        if (slot.output.size() < bound) slot.output.resize(bound);
+        const std::size_t bound = deflateBound(&s, static_cast<uLong>(block.size)) + 64;
+        if (block.output.size() < bound) block.output.resize(bound);
         s.next_in = const_cast<unsigned char*>(data);
-        s.avail_in = static_cast<uInt>(slot.size);
+        s.avail_in = static_cast<uInt>(block.size);
         // A sync flush ends the block on a byte boundary without ending the stream; a full flush would
         // claim that an inflater could start afresh there, which the next block's dictionary rules out.
-        const int flush = slot.final ? Z_FINISH : Z_SYNC_FLUSH;
-        slot.produced = 0;
+        const int flush = block.final ? Z_FINISH : Z_SYNC_FLUSH;
+        block.produced = 0;
         for (;;) {
-            s.next_out = slot.output.data() + slot.produced;
-            s.avail_out = static_cast<uInt>(slot.output.size() - slot.produced);
+            s.next_out = block.output.data() + block.produced;
+            s.avail_out = static_cast<uInt>(block.output.size() - block.produced);
             const int code = Check(deflate(&s, flush));
-            slot.produced = slot.output.size() - s.avail_out;
+            block.produced = block.output.size() - s.avail_out;
             // Output space left over means the flush is complete.
-            if (slot.final ? code == Z_STREAM_END : s.avail_out != 0) break;
-            slot.output.resize(slot.output.size() * 2);
+            if (block.final ? code == Z_STREAM_END : s.avail_out != 0) break;
+            block.output.resize(block.output.size() * 2);
         }
-        slot.adler = adler32(1, data, static_cast<uInt>(slot.size));
+        block.adler = adler32(1, data, static_cast<uInt>(block.size));
     }
 
 private:
     z_stream stream_{};
 };
 
-// Worker threads that read and compress blocks in any order, at most a ring of slots ahead of the
-// calling thread, which writes them in order.
-class DeflatePool {
-public:
-    DeflatePool(const File& input, unsigned threads, std::size_t slotCount)
-        : input_(input), start_(input.Position()), slots_(slotCount) {
-        for (unsigned i = 0; i < threads; ++i)
-            deflaters_.push_back(std::make_unique<BlockDeflater>());
-        try {
-            for (unsigned i = 0; i < threads; ++i)
-                workers_.emplace_back(&DeflatePool::Work, this, i);
-        } catch (...) {
-            Stop();
-            throw;
-        }
-    }
-    // Workers finish the block in hand; nothing else is started.
-    ~DeflatePool() { Stop(); }
-    DeflatePool(const DeflatePool&) = delete;
-    DeflatePool& operator=(const DeflatePool&) = delete;
-
-    // Waits until block `index` is compressed; it stays in its slot until Release.
-    const DeflateSlot& Wait(std::uint64_t index) {
-        std::unique_lock lock(mutex_);
-        const DeflateSlot& slot = Slot(index);
-        blockDone_.wait(lock, [&] { return slot.done && slot.index == index; });
-        if (slot.failure) std::rethrow_exception(slot.failure);
-        return slot;
-    }
-
-    // Block `index`, the oldest, is written: its slot takes a new block.
-    void Release(std::uint64_t index) {
-        {
-            std::lock_guard lock(mutex_);
-            released_ = index + 1;
-        }
-        slotFree_.notify_one(); // room for one more block
-    }
-
-private:
-    DeflateSlot& Slot(std::uint64_t index) { return slots_[index % slots_.size()]; }
-
-    void Stop() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        slotFree_.notify_all();
-        for (std::thread& worker : workers_)
-            worker.join();
-    }
-
-    void Work(unsigned worker) {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            slotFree_.wait(lock, [&] { return stopping_ || (!ended_ && next_ < released_ + slots_.size()); });
-            if (stopping_) return;
-            const std::uint64_t index = next_++;
-            DeflateSlot& slot = Slot(index);
-            slot.index = index;
-            slot.done = false;
-            lock.unlock();
-            std::exception_ptr failure;
-            try {
-                deflaters_[worker]->Compress(input_, start_, slot);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            lock.lock();
-            slot.failure = failure;
-            slot.done = true;
-            // Blocks past the last one may already be under way; they are never written.
-            ended_ = ended_ || slot.final || failure;
-            // Only the oldest block is waited for. Waking threads for nothing would, on a busy machine,
-            // take the processor from the threads that work.
-            if (index == released_) blockDone_.notify_one();
-        }
-    }
-
-    const File& input_;
-    const std::int64_t start_;
-    std::vector<DeflateSlot> slots_;
-    std::vector<std::unique_ptr<BlockDeflater>> deflaters_;
-    std::mutex mutex_;
-    std::condition_variable blockDone_; // the calling thread waits for the oldest block
-    std::condition_variable slotFree_;  // workers wait for room in the ring
-    std::uint64_t next_ = 0;            // the next block to read
-    std::uint64_t released_ = 0;        // blocks written by the calling thread
-    bool ended_ = false;                // the last block is known: read no further
-    bool stopping_ = false;
-    std::vector<std::thread> workers_; // last: started once everything else is in place
-};
-
 } // namespace
 
 bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserver& observer) {
-    if (threads == 0) threads = DefaultDeflateThreads();
+    threads = threads == 0 ? DefaultDeflateThreads() : std::min(threads, MaxDeflateThreads);
+    std::vector<std::unique_ptr<BlockDeflater>> deflaters;
+    for (unsigned i = 0; i < threads; ++i)
+        deflaters.push_back(std::make_unique<BlockDeflater>());
+    const std::int64_t start = input.Position();
     // Blocks in flight: every worker busy, finished ones waiting to be written in order, and enough
     // ahead that the workers go on while this thread waits for the processor on a busy machine.
-    DeflatePool pool(input, threads, 2 * std::size_t{threads} + 8);
+    OrderedPool<DeflateBlock> pool(threads, 2 * std::size_t{threads} + 8,
+                                   [&](unsigned worker, std::uint64_t index, DeflateBlock& block) {
+                                       deflaters[worker]->Compress(input, start, index, block);
+                                   });
 
     // The header zlib writes for deflate, a 32 KiB window and the default level, without a dictionary.
     const unsigned char header[2] = {0x78, 0x9C};
@@ -232,11 +141,11 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
     uLong adler = 1;
     std::uint64_t done = 0;
     for (std::uint64_t index = 0;; ++index) {
-        const DeflateSlot& slot = pool.Wait(index);
-        output.Write(slot.output.data(), slot.produced);
-        adler = adler32_combine(adler, slot.adler, static_cast<z_off_t>(slot.size));
-        done += slot.size;
-        const bool final = slot.final;
+        const DeflateBlock& block = pool.Wait(index);
+        output.Write(block.output.data(), block.produced);
+        adler = adler32_combine(adler, block.adler, static_cast<z_off_t>(block.size));
+        done += block.size;
+        const bool final = block.final;
         pool.Release(index);
         if (observer && !observer(done)) return false;
         if (final) break;

@@ -24,12 +24,17 @@ using BlockObserver = std::function<bool(std::uint64_t done)>;
 // costs a dictionary of 32 KiB to prime: about 5% more work than one stream at 128 KiB, 3% here.
 inline constexpr std::size_t DeflateBlockSize = 256 * 1024;
 
-// The number of compression threads used when none is asked for: one per core, at most 32 (each
-// holds a few blocks, which bounds the memory).
+// Each compression thread keeps a few blocks in flight: at most this many threads keep the memory
+// below 50 MiB.
+inline constexpr unsigned MaxDeflateThreads = 32;
+
+// The number of compression threads used when none is asked for: one per core, at most
+// MaxDeflateThreads.
 unsigned DefaultDeflateThreads();
 
 // Deflates everything from the current position of `input` to its end into one standard zlib stream
-// written to `output`, on `threads` threads (0: DefaultDeflateThreads()) that read their blocks
+// written to `output`, on `threads` threads (0: DefaultDeflateThreads(); more than MaxDeflateThreads
+// count as that many) that read their blocks
 // themselves (the position of `input` stays where it was). Block i is compressed on its own with the
 // 32 KiB of input before it as dictionary and ends in a sync flush (the last block ends the stream),
 // so any inflater reads the joined blocks as one stream. The bytes are the same whatever the number

@@ -75,8 +75,10 @@ std::vector<std::uint8_t> RoundTrip(const TempDir& dir, const std::vector<std::u
 }
 
 TEST(Container, RoundTripsAroundEveryBufferEdge) {
-    const std::size_t sizes[] = {0,     1,     2,     3,     4,     5,     65535,  65536,  65537,  65538,
-                                 65539, 65540, 65541, 65542, 65543, 65544, 131079, 131080, 131081, 3u << 20};
+    const std::size_t sizes[] = {0, 1, 2, 3, 4, 5, 65535, 65536, 65537, 65538, 65539, 65540, 65541, 65542, 65543, 65544,
+                                 131079, 131080, 131081,
+                                 // around the blocks of 16 chunks that are read and enciphered at once
+                                 15 * 65540 + 1, 16 * 65540 - 1, 16 * 65540, 16 * 65540 + 1, 3u << 20};
     TempDir dir;
     for (bool compress : {false, true}) {
         for (bool verify : {true, false}) {
