@@ -12,6 +12,52 @@
 
 namespace zarkent {
 
+namespace {
+
+// Enciphers a stream that arrives in pieces of any size and writes it to `output` on a second thread.
+// The keystream advances one word per 4 bytes, so the bytes are enciphered in whole buffers (a
+// multiple of 4) and only the last piece may end in a partial word: the result is the same as one
+// pass over the whole stream.
+class PieceEncipherer {
+public:
+    PieceEncipherer(TZarkenter& cipher, File& output, std::size_t bufferSize)
+        : cipher_(cipher), writer_(output, bufferSize), size_(bufferSize) {}
+
+    void Add(const std::uint8_t* data, std::size_t count) {
+        while (count > 0) {
+            if (!buffer_) buffer_ = writer_.Acquire();
+            const std::size_t n = std::min(count, size_ - filled_);
+            std::memcpy(buffer_ + filled_, data, n);
+            filled_ += n;
+            data += n;
+            count -= n;
+            if (filled_ == size_) Submit();
+        }
+    }
+
+    // Enciphers and writes what is left, and waits until everything is written.
+    void Finish() {
+        if (filled_ > 0) Submit();
+        writer_.Finish();
+    }
+
+private:
+    void Submit() {
+        cipher_.ApplyKeystream(buffer_, filled_);
+        writer_.Submit(filled_);
+        buffer_ = nullptr;
+        filled_ = 0;
+    }
+
+    TZarkenter& cipher_;
+    AsyncWriter writer_;
+    const std::size_t size_;
+    std::uint8_t* buffer_ = nullptr;
+    std::size_t filled_ = 0;
+};
+
+} // namespace
+
 TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode,
                                                      const std::string& AEncryptedName, const std::string& APlainName,
                                                      bool AVerify, const StreamContext& context)
@@ -201,22 +247,29 @@ void TZarkentStreamSifreleyici::EncryptFile() {
         if (context_.beforeCompressing) context_.beforeCompressing();
         File temp = CreateTempFile();
         SetStatus(context_.compressingText);
-        BeginPhase(0, CompressPhaseEnd, static_cast<std::uint64_t>(FPlainStream.Size()), true);
-        FCancelled = CancelRequested() ||
-                     !DeflateFile(FPlainStream, temp, context_.compressionThreads, [this](std::uint64_t done) {
-                         PhaseDone(done);
-                         return !CancelRequested();
-                     });
-        // Read the compressed stream back through the same handle: the name is never opened again.
-        temp.Rewind();
-        FPlainStream.Close();
-        FPlainStream = std::move(temp);
-        BeginPhase(CompressPhaseEnd, 100, static_cast<std::uint64_t>(FPlainStream.Size()), false);
+        BeginPhase(0, 100, static_cast<std::uint64_t>(FPlainStream.Size()), true);
+        // The compressed stream goes to the temporary file and, enciphered as each block comes, on to
+        // the output: the cipher works while the compressors do, instead of after them.
+        PieceEncipherer encipherer(*FCipher, FEncryptedStream, BufferSize * 16);
+        FCancelled =
+            CancelRequested() || !DeflateFile(
+                                     FPlainStream, temp, context_.compressionThreads,
+                                     [this](std::uint64_t done) {
+                                         PhaseDone(done);
+                                         return !CancelRequested();
+                                     },
+                                     [&](const std::uint8_t* data, std::size_t size) { encipherer.Add(data, size); });
+        temp.Close();
+        if (!FCancelled) {
+            encipherer.Finish();
+            BeginPhase(100, 100, 0, false); // the percentage takes the text's place
+            PhaseDone(0);
+        }
     } else {
         BeginPhase(0, 100, static_cast<std::uint64_t>(FPlainStream.Size()), false);
+        CipherLoop(FPlainStream, FEncryptedStream);
     }
 
-    if (!FCancelled) CipherLoop(FPlainStream, FEncryptedStream);
     if (context_.durable && !FCancelled) FEncryptedStream.Sync();
     FEncryptedStream.Close();
     FPlainStream.Close();

@@ -41,11 +41,11 @@ struct StreamContext {
     unsigned compressionThreads = 0;         // 0: one per core
 };
 
-// Where the bar stands between the phases of a compressed operation, after their usual share of the
-// time: compressing takes about twenty times as long as enciphering its result, and inflating about
-// four times as long as deciphering its input (more for text, less for data that does not compress).
-inline constexpr int CompressPhaseEnd = 95; // encryption: compressing up to here, then enciphering
-inline constexpr int DecipherPhaseEnd = 20; // decryption: deciphering up to here, then inflating
+// Where the bar stands between the phases of a compressed decryption, after their usual share of the
+// time: inflating takes about four times as long as deciphering its input (more for text, less for
+// data that does not compress). A compressed encryption is one phase: each block is enciphered as soon
+// as it is compressed.
+inline constexpr int DecipherPhaseEnd = 20; // deciphering up to here, then inflating
 
 inline constexpr std::uint8_t ModeDecrypt = 1;
 inline constexpr std::uint8_t ModeEncrypt = 2;

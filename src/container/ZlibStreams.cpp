@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include "base/Error.h"
+#include "container/Adler32.h"
 #include "container/AsyncWriter.h"
 #include "container/OrderedPool.h"
 
@@ -113,7 +114,7 @@ public:
             if (block.final ? code == Z_STREAM_END : s.avail_out != 0) break;
             block.output.resize(block.output.size() * 2);
         }
-        block.adler = adler32(1, data, static_cast<uInt>(block.size));
+        block.adler = Adler32(1, data, block.size);
     }
 
 private:
@@ -122,7 +123,7 @@ private:
 
 } // namespace
 
-bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserver& observer) {
+bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserver& observer, const StreamTap& tap) {
     threads = threads == 0 ? DefaultDeflateThreads() : std::min(threads, MaxDeflateThreads);
     std::vector<std::unique_ptr<BlockDeflater>> deflaters;
     for (unsigned i = 0; i < threads; ++i)
@@ -135,14 +136,18 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
                                        deflaters[worker]->Compress(input, start, index, block);
                                    });
 
+    const auto put = [&](const unsigned char* data, std::size_t size) {
+        output.Write(data, size);
+        if (tap) tap(data, size);
+    };
     // The header zlib writes for deflate, a 32 KiB window and the default level, without a dictionary.
     const unsigned char header[2] = {0x78, 0x9C};
-    output.Write(header, sizeof header);
+    put(header, sizeof header);
     uLong adler = 1;
     std::uint64_t done = 0;
     for (std::uint64_t index = 0;; ++index) {
         const DeflateBlock& block = pool.Wait(index);
-        output.Write(block.output.data(), block.produced);
+        put(block.output.data(), block.produced);
         adler = adler32_combine(adler, block.adler, static_cast<z_off_t>(block.size));
         done += block.size;
         const bool final = block.final;
@@ -152,7 +157,7 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
     }
     const unsigned char trailer[4] = {static_cast<unsigned char>(adler >> 24), static_cast<unsigned char>(adler >> 16),
                                       static_cast<unsigned char>(adler >> 8), static_cast<unsigned char>(adler)};
-    output.Write(trailer, sizeof trailer);
+    put(trailer, sizeof trailer);
     return true;
 }
 

@@ -19,6 +19,9 @@ std::string ZlibErrorText(int code);
 // done so far; returning false stops the work there.
 using BlockObserver = std::function<bool(std::uint64_t done)>;
 
+// Sees every byte of a stream as it is written, in order, on the calling thread.
+using StreamTap = std::function<void(const std::uint8_t* data, std::size_t size)>;
+
 // The input is deflated in blocks of this size, each on whichever thread is free. The output depends
 // on it, so it is fixed: never on the number of threads or on how the input arrives. Each block
 // costs a dictionary of 32 KiB to prime: about 5% more work than one stream at 128 KiB, 3% here.
@@ -39,8 +42,10 @@ unsigned DefaultDeflateThreads();
 // 32 KiB of input before it as dictionary and ends in a sync flush (the last block ends the stream),
 // so any inflater reads the joined blocks as one stream. The bytes are the same whatever the number
 // of threads, and an input of at most one block gives exactly the stream that zlib's compress2()
-// gives. Returns false when the observer stopped it (the stream is then unfinished).
-bool DeflateFile(File& input, File& output, unsigned threads = 0, const BlockObserver& observer = {});
+// gives. Every piece written to `output` is then handed to `tap`, if any. Returns false when the
+// observer stopped it (the stream is then unfinished).
+bool DeflateFile(File& input, File& output, unsigned threads = 0, const BlockObserver& observer = {},
+                 const StreamTap& tap = {});
 
 // Inflates the whole zlib stream that starts at the current position of `input` into `output`; the
 // observer sees the compressed bytes read. A damaged or truncated stream, or bytes after its end,

@@ -200,7 +200,7 @@ TEST(FileJob, CancelInEveryPhaseRemovesPartialOutputs) {
     };
     const Case cases[] = {
         {"compressing", true, 20, false},
-        {"enciphering the compressed stream", true, 98, false},
+        {"compressing, at the end", true, 98, false},
         {"deciphering", false, 10, false},
         {"inflating", false, 60, false},
         {"inflating, from the start", false, -1, true},
