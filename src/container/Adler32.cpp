@@ -2,7 +2,8 @@
 
 #include <zlib.h>
 
-#if defined(__x86_64__) && defined(__GNUC__)
+// Not on Windows: GCC there cannot align the stack for 32-byte vectors it spills.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
 #include <immintrin.h>
 #define ZARKENT_ADLER_AVX2 1
 #endif
@@ -51,9 +52,9 @@ __attribute__((target("avx2"))) std::uint32_t Avx2(std::uint32_t adler, const st
         }
         data += run;
         vs2 = _mm256_add_epi32(vs2, _mm256_slli_epi32(before, 5));
-        alignas(32) std::uint32_t lanes1[8], lanes2[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes1), vs1);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes2), vs2);
+        std::uint32_t lanes1[8], lanes2[8];
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes1), vs1);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes2), vs2);
         std::uint64_t sum1 = 0, sum2 = 0;
         for (int lane = 0; lane < 8; ++lane) {
             sum1 += lanes1[lane];
