@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "DialogScript.h"
+#include "FileEventGate.h"
 #include "TempDir.h"
 #include "container/FileJob.h"
 #include "jobs/DurumBelirt.h"
@@ -40,25 +41,6 @@ struct FakeMain : FolderWindowHost {
     void ResetToEncryption() override { ++resets; }
     void ClearAfterBatchStart(int captionRow) override { clearedWithRow = captionRow; }
     void ShowMainWindow() override { window.show(); }
-};
-
-// Holds the job thread that creates a file whose name is `name` until the gate opens.
-struct Gate {
-    std::atomic<bool> reached{false}, open{false};
-    explicit Gate(const std::string& name) {
-        SetFileEventHook([this, name](FileEvent event, const std::string& path) {
-            if (event == FileEvent::Create && NamePart(path) == name) {
-                reached = true;
-                while (!open)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            return 0;
-        });
-    }
-    ~Gate() {
-        open = true;
-        SetFileEventHook({});
-    }
 };
 
 } // namespace
@@ -153,7 +135,8 @@ private slots:
         fs::create_directory(*dir / "sub2");
         int seenMaximum = 0;
         {
-            Gate gate("f1000.zrk"); // the first file: the bar's maximum is set by then
+            // The first file: the bar's maximum is set by then.
+            FileEventGate gate(FileEvent::Create, NameIs("f1000.zrk"));
             StartFolder(1);
             QTRY_VERIFY(gate.reached);
             QCoreApplication::sendPostedEvents();
@@ -274,7 +257,7 @@ private slots:
     void cancelBetweenFiles() {
         MakeFiles(10);
         {
-            Gate gate("f1002.zrk");
+            FileEventGate gate(FileEvent::Create, NameIs("f1002.zrk"));
             StartFolder(1);
             QTRY_VERIFY(gate.reached);
             folder->iptal->click();
@@ -357,7 +340,7 @@ private slots:
         TempDir other;
         WriteBytes(other / "only", {1});
         {
-            Gate gate("f1000.zrk");
+            FileEventGate gate(FileEvent::Create, NameIs("f1000.zrk"));
             StartFolder(1);
             QTRY_VERIFY(gate.reached);
             QCOMPARE(State().BatchFileList.size(), std::size_t(3));

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "DialogScript.h"
+#include "FileEventGate.h"
 #include "TempDir.h"
 #include "jobs/DurumBelirt.h"
 #include "jobs/DurumSayfasi.h"
@@ -47,25 +48,6 @@ class JobsTest : public QObject {
         for (QLabel* other : {result->Ok, result->Hata, result->UyariResim})
             if (other != image) QVERIFY(!other->isVisibleTo(result));
     }
-    // Holds the job thread at the creation of the file named `name` until the gate opens; lets a
-    // test act while a job is known to be mid-way.
-    struct Gate {
-        std::atomic<bool> reached{false}, open{false};
-        explicit Gate(const std::string& name) {
-            SetFileEventHook([this, name](FileEvent event, const std::string& path) {
-                if (event == FileEvent::Create && NamePart(path) == name) {
-                    reached = true;
-                    while (!open)
-                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
-                return 0;
-            });
-        }
-        ~Gate() {
-            open = true;
-            SetFileEventHook({});
-        }
-    };
     // Starts the encryption or decryption of `name` as the main window does (both windows on).
     void StartWindowJob(bool encrypt, const char* name) {
         if (encrypt)
@@ -205,7 +187,7 @@ private slots:
         for (bool confirm : {false, true}) {
             WriteBytes(*dir / "a.bin", data);
             {
-                Gate gate("a.bin.zrk");
+                FileEventGate gate(FileEvent::Create, NameIs("a.bin.zrk"));
                 jobs::JobThread::Start<TSifrele>(P("a.bin"), QString("pw"), true, true);
                 QTRY_VERIFY(gate.reached && page->isVisible());
                 DialogScript script;
@@ -308,7 +290,7 @@ private slots:
     void continueInBackground() {
         WriteBytes(*dir / "a.bin", PatternBytes(300000));
         {
-            Gate gate("a.bin.zrk");
+            FileEventGate gate(FileEvent::Create, NameIs("a.bin.zrk"));
             jobs::JobThread::Start<TSifrele>(P("a.bin"), QString("pw"), true, true);
             QTRY_VERIFY(gate.reached && page->isVisible());
             page->ArkaplandaDevamEtClick();

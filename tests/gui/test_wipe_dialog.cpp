@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "DialogScript.h"
+#include "FileEventGate.h"
 #include "TempDir.h"
 #include "app/AnaSayfa.h"
 #include "jobs/DurumBelirt.h"
@@ -42,26 +43,6 @@ QStringList Items(const QComboBox* list) {
         items << list->itemText(i);
     return items;
 }
-
-// Holds the wipe of `path` at its first flush until the test opens the gate: the deletion is then
-// known to be running.
-struct Gate {
-    std::atomic<bool> reached{false}, open{false};
-    explicit Gate(const std::string& path) {
-        SetFileEventHook([this, path](FileEvent event, const std::string& what) {
-            if (event == FileEvent::SyncFile && what == path) {
-                reached = true;
-                while (!open)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            return 0;
-        });
-    }
-    ~Gate() {
-        open = true;
-        SetFileEventHook({});
-    }
-};
 
 } // namespace
 
@@ -326,7 +307,9 @@ private slots:
         WriteBytes(path.toStdString(), PatternBytes(70000));
         dialog->show();
         dialog->SilmeYontemiSecimi->setCurrentIndex(0);
-        Gate gate(path.toStdString());
+        // Held at the first flush: the deletion is then known to be running.
+        FileEventGate gate(FileEvent::SyncFile,
+                           [file = path.toStdString()](const std::string& p) { return p == file; });
         DialogScript script;
         ScriptChoice(script, path, QMessageBox::Yes);
         dialog->DosyaSil_DosyaSec->click();

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "container/Naming.h"
+#include "platform/FileSystem.h"
+
+namespace zarkent::test {
+
+// Holds the thread that meets the chosen file operation until the gate opens (at the latest when the
+// gate goes): a test can then act while a job is known to be mid-way.
+class FileEventGate {
+public:
+    using PathMatch = std::function<bool(const std::string& path)>;
+
+    FileEventGate(FileEvent event, PathMatch matches) {
+        SetFileEventHook([this, event, matches = std::move(matches)](FileEvent seen, const std::string& path) {
+            if (seen == event && matches(path)) {
+                reached = true;
+                while (!open)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return 0;
+        });
+    }
+    ~FileEventGate() {
+        open = true;
+        SetFileEventHook({});
+    }
+    FileEventGate(const FileEventGate&) = delete;
+    FileEventGate& operator=(const FileEventGate&) = delete;
+
+    std::atomic<bool> reached{false}, open{false};
+};
+
+// Matches a path whose last part is `name`.
+inline FileEventGate::PathMatch NameIs(std::string name) {
+    return [name = std::move(name)](const std::string& path) { return NamePart(path) == name; };
+}
+
+} // namespace zarkent::test
