@@ -48,27 +48,6 @@ bool IsEncryptedPath(const QString& path) {
     return IsEncryptedFileName(path.toLocal8Bit().toStdString());
 }
 
-// Hands every key pressed in one window to that window before the focused control gets it. A key that
-// no control takes passes up through its parents and is seen once more on each: the handler must not
-// mind seeing a key twice.
-class KeyPreview final : public QObject {
-public:
-    KeyPreview(QWidget* window, std::function<void(const QKeyEvent&)> handler)
-        : QObject(window), window_(window), handler_(std::move(handler)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window() == window_)
-            handler_(*static_cast<QKeyEvent*>(event));
-        return false;
-    }
-
-private:
-    QWidget* window_;
-    std::function<void(const QKeyEvent&)> handler_;
-};
-
 // Shows a tool window modelessly (the main window stays usable beside it), centred when it comes up,
 // above the others.
 void ShowToolWindow(QWidget* window) {
@@ -101,8 +80,14 @@ TSayfa1::TSayfa1(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     CentreOnScreen(this);
     FormCreate(arguments);
     Guncelle->start();
-    // Key preview: the window sees every key before the control that has the focus, which still gets it.
-    qApp->installEventFilter(new KeyPreview(this, [this](const QKeyEvent& key) { FormKeyPress(key); }));
+    // The window sees every key before the control that has the focus, which still gets it.
+    InstallKeyPreview(
+        this,
+        [this](const QKeyEvent& key) {
+            FormKeyPress(key);
+            return false;
+        },
+        KeyPreviewScope::Application);
 }
 
 TSayfa1::~TSayfa1() = default;

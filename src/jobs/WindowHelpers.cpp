@@ -3,7 +3,8 @@
 #include "dialogs/Dialogs_mod.h"
 #include "lang/Language.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QSaveFile>
 #include <QScreen>
@@ -22,6 +23,38 @@ QString TurkishRow(int row) {
 
 namespace {
 QString applicationTitle;
+}
+
+namespace {
+
+class KeyPreview final : public QObject {
+public:
+    KeyPreview(QWidget* window, std::function<bool(const QKeyEvent&)> handler)
+        : QObject(window), window_(window), handler_(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+            static_cast<QWidget*>(watched)->window() == window_)
+            return handler_(*static_cast<QKeyEvent*>(event));
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    std::function<bool(const QKeyEvent&)> handler_;
+};
+
+} // namespace
+
+void InstallKeyPreview(QWidget* window, std::function<bool(const QKeyEvent&)> handler, KeyPreviewScope scope) {
+    auto* preview = new KeyPreview(window, std::move(handler)); // owned by the window
+    if (scope == KeyPreviewScope::Application) {
+        qApp->installEventFilter(preview);
+        return;
+    }
+    for (QWidget* child : window->findChildren<QWidget*>())
+        child->installEventFilter(preview);
 }
 
 QString ApplicationTitle() {

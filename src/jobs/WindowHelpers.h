@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStyle>
 
+#include <functional>
+
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -29,6 +32,17 @@ Qt::WindowFlags FixedToolDialogFlags();
 
 // Places a top-level window in the centre of the screen it is on (the primary screen at first).
 void CentreOnScreen(QWidget* window);
+
+// Key preview: `handler` sees every key pressed in `window` before the control that has the focus, and
+// a true result uses the key up. Only keys of the window's own controls count: an open drop-down list is
+// a window of its own and keeps its Escape. A key that no control takes passes up through the parents
+// and is seen once more on each, so the handler must not mind seeing a key twice.
+enum class KeyPreviewScope {
+    Controls,   // the window's controls of the moment
+    Application // every widget, also those made later (through the application object)
+};
+void InstallKeyPreview(QWidget* window, std::function<bool(const QKeyEvent&)> handler,
+                       KeyPreviewScope scope = KeyPreviewScope::Controls);
 
 // A label of `size` by `size` showing one of the style's standard icons.
 QLabel* StandardIconLabel(QWidget* parent, QStyle::StandardPixmap icon, int size);

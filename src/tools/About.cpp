@@ -108,9 +108,7 @@ THakkinda::THakkinda(QWidget* parent) : QWidget(parent, FixedToolDialogFlags()) 
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // Key preview: the window sees every key before the control that has the focus.
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    InstallKeyPreview(this, [this](const QKeyEvent& key) { return FormKeyPress(key); });
 
     creditsPage_ = std::make_unique<TCredits_page>();
     creditsPage_->installEventFilter(this);
@@ -201,9 +199,6 @@ void THakkinda::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool THakkinda::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this)
-        return FormKeyPress(*static_cast<QKeyEvent*>(event));
     if (watched == creditsPage_.get() && event->type() == QEvent::Hide && isVisible()) {
         // Back from the credits page: keys go to this window again, not to whatever lies below.
         raise();

@@ -96,8 +96,7 @@ TGucluSifreSayfa1::TGucluSifreSayfa1(QWidget* parent) : QWidget(parent, FixedToo
             &TGucluSifreSayfa1::GucluSifre_HafizayaKopyalaClick);
     connect(Kapat, &QPushButton::clicked, this, &TGucluSifreSayfa1::KapatClick);
 
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    InstallKeyPreview(this, [this](const QKeyEvent& key) { return FormKeyPress(key); });
 
     ApplyCaptions(TurkishRow); // the designed captions are the Turkish texts
     adjustSize();
@@ -220,13 +219,6 @@ bool TGucluSifreSayfa1::FormKeyPress(const QKeyEvent& event) {
 
 void TGucluSifreSayfa1::keyPressEvent(QKeyEvent* event) {
     if (!FormKeyPress(*event)) QWidget::keyPressEvent(event);
-}
-
-bool TGucluSifreSayfa1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this)
-        return FormKeyPress(*static_cast<QKeyEvent*>(event));
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace zarkent

@@ -63,7 +63,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     // Key preview: the window sees every key of its controls before they do.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ApplyCaptions(const std::function<QString(int)>& row);

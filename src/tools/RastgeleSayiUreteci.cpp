@@ -102,8 +102,8 @@ TRastgeleSayiUreteciSayfa1::TRastgeleSayiUreteciSayfa1(QWidget* parent) : QWidge
     connect(Kaydet, &QPushButton::clicked, this, &TRastgeleSayiUreteciSayfa1::KaydetClick);
     connect(Kapat, &QPushButton::clicked, this, &TRastgeleSayiUreteciSayfa1::KapatClick);
 
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    CopyToClipBoard->installEventFilter(this);
+    InstallKeyPreview(this, [this](const QKeyEvent& key) { return FormKeyPress(key); });
 
     ApplyCaptions(TurkishRow); // the designed captions are the Turkish texts
     adjustSize();
@@ -216,9 +216,6 @@ bool TRastgeleSayiUreteciSayfa1::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this)
-        return FormKeyPress(*static_cast<QKeyEvent*>(event));
     return QWidget::eventFilter(watched, event);
 }
 

@@ -63,9 +63,7 @@ TSeffaflikAyari::TSeffaflikAyari(QWidget* target, QWidget* parent)
     connect(SaydamlikSeviyesi, &QSlider::valueChanged, this, &TSeffaflikAyari::SaydamlikSeviyesiChange);
     connect(Kapat, &QPushButton::clicked, this, &TSeffaflikAyari::KapatClick);
 
-    // Key preview: the window sees every key before the control that has the focus.
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    InstallKeyPreview(this, [this](const QKeyEvent& key) { return FormKeyPress(key); });
 
     ApplyCaptions(TurkishRow); // the designed captions are the Turkish texts
     adjustSize();
@@ -106,13 +104,6 @@ bool TSeffaflikAyari::FormKeyPress(const QKeyEvent& event) {
 
 void TSeffaflikAyari::keyPressEvent(QKeyEvent* event) {
     if (!FormKeyPress(*event)) QWidget::keyPressEvent(event);
-}
-
-bool TSeffaflikAyari::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this)
-        return FormKeyPress(*static_cast<QKeyEvent*>(event));
-    return QWidget::eventFilter(watched, event);
 }
 
 void TSeffaflikAyari::showEvent(QShowEvent* event) {

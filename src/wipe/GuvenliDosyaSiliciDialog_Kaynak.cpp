@@ -154,9 +154,7 @@ TGuvenliDosyaSiliciDialog::TGuvenliDosyaSiliciDialog(QWidget* parent)
     connect(DosyaSil_DosyaSec, &QPushButton::clicked, this, &TGuvenliDosyaSiliciDialog::DosyaSil_DosyaSecClick);
     connect(DosyaSil_Kapat, &QPushButton::clicked, this, &TGuvenliDosyaSiliciDialog::DosyaSil_KapatClick);
 
-    // Key preview: the dialog sees every key before the control that has the focus.
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    InstallKeyPreview(this, [this](const QKeyEvent& key) { return FormKeyPress(key); });
 
     CentreOnScreen(this);
 }
@@ -265,15 +263,6 @@ bool TGuvenliDosyaSiliciDialog::FormKeyPress(const QKeyEvent& event) {
 
 void TGuvenliDosyaSiliciDialog::keyPressEvent(QKeyEvent* event) {
     if (!FormKeyPress(*event)) QWidget::keyPressEvent(event);
-}
-
-bool TGuvenliDosyaSiliciDialog::eventFilter(QObject* watched, QEvent* event) {
-    // Keys of the dialog's own controls only; the method list's open popup is a window of its own and
-    // keeps its Escape.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this)
-        return FormKeyPress(*static_cast<QKeyEvent*>(event));
-    return QWidget::eventFilter(watched, event);
 }
 
 TGuvenliDosyaSil::TGuvenliDosyaSil(StartKey key, TGuvenliDosyaSiliciDialog* dialog, std::string FileName,

@@ -195,6 +195,11 @@ private slots:
         QCOMPARE(main.windowOpacity(), 1.0);
         QCOMPARE(opacity.SaydamlikSeviyesi->value(), 255); // the open window shows it at once
 
+        // An "x" typed in another window is that window's key, not the main window's.
+        opacity.SaydamlikSeviyesi->setValue(100);
+        QTest::keyClick(opacity.SaydamlikSeviyesi, Qt::Key_X);
+        QCOMPARE(AlphaBlendingOf(main), (AlphaBlending{true, 100}));
+
         // Made translucent again and closed; "x"; opened again: the slider shows the opaque window.
         opacity.SaydamlikSeviyesi->setValue(30);
         opacity.close();
