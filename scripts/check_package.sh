@@ -76,12 +76,14 @@ for comment in '<comment>Zarkent Encrypted Files</comment>' '<comment xml:lang="
     grep -qF "$comment" "$root/usr/share/mime/application/x-zarkent-encrypted.xml" || fail "the MIME type lacks $comment"
 done
 
-# The manual page formats without a warning, has a section for every command of zarkent-cli --help and
-# an entry (a tagged paragraph) for every option.
+# The manual page names the package's version, formats without a warning, has a section for every
+# command of zarkent-cli --help and an entry (a tagged paragraph) for every option.
 page=$scratch/zarkent-cli.1
 gzip -dc "$root/usr/share/man/man1/zarkent-cli.1.gz" >"$page"
 warnings=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$page" 2>&1) || fail "groff: $warnings"
 [ -z "$warnings" ] || fail "the manual page has warnings: $warnings"
+release=$(dpkg-deb -f "$deb" Version)
+grep -qE "^\.TH .* \"Zarkent ${release//./\\.}\"" "$page" || fail "the manual page does not name version $release"
 entries=$(awk 'previous == ".TP" || /^\.SS / { print } { previous = $0 }' "$page" | sed 's/\\-/-/g')
 usage=$("$root/usr/bin/zarkent-cli" --help)
 for word in $(grep -oE -- '--[a-z][a-z-]*|zarkent-cli [a-z0-9]+' <<<"$usage" | sed 's/^zarkent-cli //' | sort -u); do
