@@ -1,6 +1,7 @@
 #include "container/ZlibStreams.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <thread>
@@ -18,6 +19,7 @@ namespace {
 constexpr std::size_t InflateInputSize = 128 * 1024;
 constexpr std::size_t InflateOutputSize = 256 * 1024;
 constexpr std::size_t Window = 32 * 1024; // deflate's window: the dictionary each block gets
+static_assert(DeflateBlockSize >= Window, "a whole block holds the next block's dictionary");
 
 // Broken compressed data means a damaged .zrk file; the other codes are failures of zlib itself.
 ErrorKind KindOfCode(int code) {
@@ -61,7 +63,7 @@ struct DeflateBlock {
     // whether the input goes on after the block.
     std::unique_ptr<unsigned char[]> input =
         std::make_unique_for_overwrite<unsigned char[]>(Window + DeflateBlockSize + 1);
-    std::size_t size = 0;
+    std::size_t dictionary = 0, size = 0;
     bool final = false;
     std::vector<unsigned char> output;
     std::size_t produced = 0;
@@ -89,6 +91,7 @@ public:
             input.ReadAt(block.input.get(), wanted, start + static_cast<std::int64_t>(offset - window));
         // A file cut short meanwhile leaves a dictionary without its block: an empty last block.
         const std::size_t dictionary = std::min(got, window);
+        block.dictionary = dictionary;
         block.size = std::min(got - dictionary, DeflateBlockSize);
         block.final = got < wanted;
         const unsigned char* data = block.input.get() + dictionary;
@@ -125,10 +128,14 @@ private:
 
 bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserver& observer, const StreamTap& tap) {
     threads = threads == 0 ? DefaultDeflateThreads() : std::min(threads, MaxDeflateThreads);
+    const std::int64_t start = input.Position();
+    // No more threads than blocks: a folder of small files does not start a pool for each one. The
+    // bytes do not depend on the number of threads, so a file that grows meanwhile only takes longer.
+    const auto remaining = static_cast<std::uint64_t>(std::max<std::int64_t>(0, input.Size() - start));
+    threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, remaining / DeflateBlockSize + 1));
     std::vector<std::unique_ptr<BlockDeflater>> deflaters;
     for (unsigned i = 0; i < threads; ++i)
         deflaters.push_back(std::make_unique<BlockDeflater>());
-    const std::int64_t start = input.Position();
     // Blocks in flight: every worker busy, finished ones waiting to be written in order, and enough
     // ahead that the workers go on while this thread waits for the processor on a busy machine.
     OrderedPool<DeflateBlock> pool(threads, 2 * std::size_t{threads} + 8,
@@ -145,8 +152,17 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
     put(header, sizeof header);
     uLong adler = 1;
     std::uint64_t done = 0;
+    // The end of the input the previous block compressed. Each block reads its dictionary on its own, so
+    // a file rewritten meanwhile could give a block another window than the inflater will have: the
+    // stream would not decompress. Such a file is refused instead.
+    const auto tail = std::make_unique_for_overwrite<unsigned char[]>(Window);
     for (std::uint64_t index = 0;; ++index) {
         const DeflateBlock& block = pool.Wait(index);
+        if (index > 0 && (block.dictionary != Window || std::memcmp(block.input.get(), tail.get(), Window) != 0))
+            throw ZarkentError("The file \"" + input.Path() + "\" changed while it was compressed",
+                               ErrorKind::FileSystem);
+        // Every block but the last is a whole block, longer than the window.
+        if (!block.final) std::memcpy(tail.get(), block.input.get() + block.dictionary + block.size - Window, Window);
         put(block.output.data(), block.produced);
         adler = adler32_combine(adler, block.adler, static_cast<z_off_t>(block.size));
         done += block.size;

@@ -221,6 +221,7 @@ std::size_t File::Read(void* buffer, std::size_t size) {
 }
 
 std::size_t File::ReadAt(void* buffer, std::size_t size, std::int64_t offset) const {
+    if (const int error = Announce(FileEvent::ReadAt, path_)) Fail("Cannot read file", error);
     auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {

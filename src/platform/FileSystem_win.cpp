@@ -377,6 +377,8 @@ std::size_t File::Read(void* buffer, std::size_t size) {
 std::size_t File::ReadAt(void* buffer, std::size_t size, std::int64_t offset) const {
     // Positioned reads on a synchronous handle also move its file pointer; callers of ReadAt do not
     // use Read on the same file.
+    if (const int error = Announce(FileEvent::ReadAt, path_))
+        throw ZarkentError("Cannot read file \"" + path_ + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t done = 0;
     while (done < size) {

@@ -16,6 +16,7 @@
 #include "TempDir.h"
 #include "container/FileJob.h"
 #include "container/Naming.h"
+#include "container/ZlibStreams.h"
 
 namespace zarkent {
 namespace {
@@ -63,10 +64,50 @@ TEST(FileJob, FullDiskIsAnError) {
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const std::string decryptError = ErrorOf([&] { DecryptOneFile(dir / "big.zrk", "pw", job.context); });
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
-    std::signal(SIGXFSZ, signalBefore);
     EXPECT_EQ(decryptError, "Cannot write file \"" + (dir / "big.zrk.coz") + "\". File too large");
     EXPECT_EQ(dir.Entries(), (Names{"big", "big.zrk"}));
     EXPECT_EQ(ReadBytes(dir / "big.zrk"), zrk);
+
+    // Compressed, the .zrk file is written by a thread of its own; its failure still reaches the job.
+    // The limit lets the temporary file (the compressed stream alone) through and stops the .zrk file.
+    job.compress = true;
+    WriteBytes(dir / "noise", PatternBytes(3u << 20, 5));
+    EncryptOneFile(dir / "noise", "pw", job.context);
+    small.rlim_cur = fs::file_size(dir / "noise.zrk") - 1000;
+    fs::remove(dir / "noise.zrk");
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string compressedError = ErrorOf([&] { EncryptOneFile(dir / "noise", "pw", job.context); });
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, signalBefore);
+    EXPECT_EQ(compressedError, "Cannot write file \"" + (dir / "noise.zrk") + "\". File too large");
+    EXPECT_EQ(dir.Entries(), (Names{"big", "big.zrk", "noise"}));
+}
+
+// A file rewritten in place while it is compressed, here at the end of block 0 just before block 1
+// reads it as its dictionary, would give a stream that does not decompress: the encryption fails
+// instead and leaves only the source.
+TEST(FileJob, SourceRewrittenDuringCompressionIsAnError) {
+    TempDir dir;
+    Flags job;
+    job.compress = true;
+    job.context.compressionThreads = 1; // blocks are read in order
+    std::string text;
+    while (text.size() < 3 * DeflateBlockSize)
+        text += "zarkent keeps every byte of the file safe; ";
+    WriteBytes(dir / "t", std::vector<std::uint8_t>(text.begin(), text.end()));
+    int reads = 0;
+    SetFileEventHook([&](FileEvent event, const std::string& path) {
+        if (event == FileEvent::ReadAt && path == dir / "t" && ++reads == 2) {
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(static_cast<std::streamoff>(DeflateBlockSize - 100));
+            file.write("CHANGED", 7);
+        }
+        return 0;
+    });
+    const std::string error = ErrorOf([&] { EncryptOneFile(dir / "t", "pw", job.context); });
+    SetFileEventHook({});
+    EXPECT_EQ(error, "The file \"" + (dir / "t") + "\" changed while it was compressed");
+    EXPECT_EQ(dir.Entries(), Names{"t"});
 }
 
 // A read fills its buffer from a source that delivers in pieces, until the source ends.

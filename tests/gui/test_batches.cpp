@@ -138,7 +138,7 @@ private slots:
             // The first file: the bar's maximum is set by then.
             FileEventGate gate(FileEvent::Create, NameIs("f1000.zrk"));
             StartFolder(1);
-            QTRY_VERIFY(gate.reached);
+            QTRY_VERIFY(gate.Reached());
             QCoreApplication::sendPostedEvents();
             seenMaximum = folder->Durum->maximum();
             QVERIFY(!main->window.isVisible()); // the main window is hidden while a batch runs
@@ -259,7 +259,7 @@ private slots:
         {
             FileEventGate gate(FileEvent::Create, NameIs("f1002.zrk"));
             StartFolder(1);
-            QTRY_VERIFY(gate.reached);
+            QTRY_VERIFY(gate.Reached());
             folder->iptal->click();
             QVERIFY(State().BatchStopRequested);
             QVERIFY(main->window.isVisible());
@@ -342,7 +342,7 @@ private slots:
         {
             FileEventGate gate(FileEvent::Create, NameIs("f1000.zrk"));
             StartFolder(1);
-            QTRY_VERIFY(gate.reached);
+            QTRY_VERIFY(gate.Reached());
             QCOMPARE(State().BatchFileList.size(), std::size_t(3));
         }
         WaitForBatch();

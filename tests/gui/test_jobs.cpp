@@ -189,7 +189,7 @@ private slots:
             {
                 FileEventGate gate(FileEvent::Create, NameIs("a.bin.zrk"));
                 jobs::JobThread::Start<TSifrele>(P("a.bin"), QString("pw"), true, true);
-                QTRY_VERIFY(gate.reached && page->isVisible());
+                QTRY_VERIFY(gate.Reached() && page->isVisible());
                 DialogScript script;
                 script
                     .ExpectMessage(Row(77), Row(40), QMessageBox::Warning,
@@ -292,7 +292,7 @@ private slots:
         {
             FileEventGate gate(FileEvent::Create, NameIs("a.bin.zrk"));
             jobs::JobThread::Start<TSifrele>(P("a.bin"), QString("pw"), true, true);
-            QTRY_VERIFY(gate.reached && page->isVisible());
+            QTRY_VERIFY(gate.Reached() && page->isVisible());
             page->ArkaplandaDevamEtClick();
             QVERIFY(!page->isVisible());
         }

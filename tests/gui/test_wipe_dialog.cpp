@@ -313,7 +313,7 @@ private slots:
         DialogScript script;
         ScriptChoice(script, path, QMessageBox::Yes);
         dialog->DosyaSil_DosyaSec->click();
-        QTRY_VERIFY(gate.reached);
+        QTRY_VERIFY(gate.Reached());
 
         QVERIFY(!dialog->DosyaSil_DosyaSec->isEnabled());
         QCOMPARE(dialog->DosyaSil_DosyaSec->text(), Row(76));
@@ -329,7 +329,7 @@ private slots:
         QVERIFY(QFileInfo::exists(path));
         QVERIFY(!result->isVisible());
 
-        gate.open = true;
+        gate.Open();
         WaitForReport();
         ExpectReport(101, result->Ok);
         QVERIFY(result->Mesaj->text().startsWith("File Succesfully Deleted  Time:"));

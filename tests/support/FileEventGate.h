@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -12,29 +13,38 @@
 namespace zarkent::test {
 
 // Holds the thread that meets the chosen file operation until the gate opens (at the latest when the
-// gate goes): a test can then act while a job is known to be mid-way.
+// gate goes): a test can then act while a job is known to be mid-way. The held thread may wake after
+// the gate is gone, so the flags live as long as the hook that reads them.
 class FileEventGate {
 public:
     using PathMatch = std::function<bool(const std::string& path)>;
 
     FileEventGate(FileEvent event, PathMatch matches) {
-        SetFileEventHook([this, event, matches = std::move(matches)](FileEvent seen, const std::string& path) {
-            if (seen == event && matches(path)) {
-                reached = true;
-                while (!open)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            }
-            return 0;
-        });
+        SetFileEventHook(
+            [flags = flags_, event, matches = std::move(matches)](FileEvent seen, const std::string& path) {
+                if (seen == event && matches(path)) {
+                    flags->reached = true;
+                    while (!flags->open)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                return 0;
+            });
     }
     ~FileEventGate() {
-        open = true;
+        flags_->open = true;
         SetFileEventHook({});
     }
     FileEventGate(const FileEventGate&) = delete;
     FileEventGate& operator=(const FileEventGate&) = delete;
 
-    std::atomic<bool> reached{false}, open{false};
+    bool Reached() const { return flags_->reached; }
+    void Open() { flags_->open = true; }
+
+private:
+    struct Flags {
+        std::atomic<bool> reached{false}, open{false};
+    };
+    std::shared_ptr<Flags> flags_ = std::make_shared<Flags>();
 };
 
 // Matches a path whose last part is `name`.
