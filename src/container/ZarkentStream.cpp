@@ -247,10 +247,14 @@ void TZarkentStreamSifreleyici::EncryptFile() {
         if (context_.beforeCompressing) context_.beforeCompressing();
         File temp = CreateTempFile();
         SetStatus(context_.compressingText);
-        BeginPhase(0, 100, static_cast<std::uint64_t>(FPlainStream.Size()), true);
+        const auto plainSize = static_cast<std::uint64_t>(FPlainStream.Size());
+        BeginPhase(0, 100, plainSize, true);
         // The compressed stream goes to the temporary file and, enciphered as each block comes, on to
-        // the output: the cipher works while the compressors do, instead of after them.
-        PieceEncipherer encipherer(*FCipher, FEncryptedStream, BufferSize * 16);
+        // the output: the cipher works while the compressors do, instead of after them. Buffers a whole
+        // number of words long, no longer than a small file needs (more of them if it grows).
+        const auto bufferSize =
+            static_cast<std::size_t>(std::min<std::uint64_t>(BufferSize * 16, plainSize / 4 * 4 + 4096));
+        PieceEncipherer encipherer(*FCipher, FEncryptedStream, bufferSize);
         FCancelled =
             CancelRequested() || !DeflateFile(
                                      FPlainStream, temp, context_.compressionThreads,

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 #include <zlib.h>
@@ -97,7 +98,8 @@ public:
         const unsigned char* data = block.input.get() + dictionary;
 
         z_stream& s = stream_;
-        Check(deflateReset(&s));
+        if (used_) Check(deflateReset(&s)); // a new stream starts reset
+        used_ = true;
         if (dictionary > 0) Check(deflateSetDictionary(&s, block.input.get(), static_cast<uInt>(dictionary)));
         // Room for the worst case in one call; more only if zlib ever needs it.
         const std::size_t bound = deflateBound(&s, static_cast<uLong>(block.size)) + 64;
@@ -122,6 +124,7 @@ public:
 
 private:
     z_stream stream_{};
+    bool used_ = false;
 };
 
 } // namespace
@@ -132,16 +135,32 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
     // No more threads than blocks: a folder of small files does not start a pool for each one. The
     // bytes do not depend on the number of threads, so a file that grows meanwhile only takes longer.
     const auto remaining = static_cast<std::uint64_t>(std::max<std::int64_t>(0, input.Size() - start));
-    threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, remaining / DeflateBlockSize + 1));
+    const std::uint64_t blocks = remaining / DeflateBlockSize + 1;
+    threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, blocks));
+
+    // A file of one block is compressed right here: no threads to start and stop for each small file
+    // of a folder. Should it have grown meanwhile, it is compressed in blocks below like any other.
+    DeflateBlock single;
+    bool singleDone = false;
+    if (blocks == 1) {
+        BlockDeflater deflater;
+        deflater.Compress(input, start, 0, single);
+        singleDone = single.final;
+    }
     std::vector<std::unique_ptr<BlockDeflater>> deflaters;
-    for (unsigned i = 0; i < threads; ++i)
-        deflaters.push_back(std::make_unique<BlockDeflater>());
-    // Blocks in flight: every worker busy, finished ones waiting to be written in order, and enough
-    // ahead that the workers go on while this thread waits for the processor on a busy machine.
-    OrderedPool<DeflateBlock> pool(threads, 2 * std::size_t{threads} + 8,
-                                   [&](unsigned worker, std::uint64_t index, DeflateBlock& block) {
-                                       deflaters[worker]->Compress(input, start, index, block);
-                                   });
+    std::optional<OrderedPool<DeflateBlock>> pool;
+    if (!singleDone) {
+        for (unsigned i = 0; i < threads; ++i)
+            deflaters.push_back(std::make_unique<BlockDeflater>());
+        // Blocks in flight: every worker busy, finished ones waiting to be written in order, and enough
+        // ahead that the workers go on while this thread waits for the processor on a busy machine.
+        const auto slots = std::min<std::uint64_t>(2 * std::uint64_t{threads} + 8, blocks + 1);
+        pool.emplace(threads, static_cast<std::size_t>(slots),
+                     [&](unsigned worker, std::uint64_t index, DeflateBlock& block) {
+                         deflaters[worker]->Compress(input, start, index, block);
+                     });
+    }
+    const auto wait = [&](std::uint64_t index) -> const DeflateBlock& { return pool ? pool->Wait(index) : single; };
 
     const auto put = [&](const unsigned char* data, std::size_t size) {
         output.Write(data, size);
@@ -157,7 +176,7 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
     // stream would not decompress. Such a file is refused instead.
     const auto tail = std::make_unique_for_overwrite<unsigned char[]>(Window);
     for (std::uint64_t index = 0;; ++index) {
-        const DeflateBlock& block = pool.Wait(index);
+        const DeflateBlock& block = wait(index);
         if (index > 0 && (block.dictionary != Window || std::memcmp(block.input.get(), tail.get(), Window) != 0))
             throw ZarkentError("The file \"" + input.Path() + "\" changed while it was compressed",
                                ErrorKind::FileSystem);
@@ -167,7 +186,7 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
         adler = adler32_combine(adler, block.adler, static_cast<z_off_t>(block.size));
         done += block.size;
         const bool final = block.final;
-        pool.Release(index);
+        if (pool) pool->Release(index);
         if (observer && !observer(done)) return false;
         if (final) break;
     }

@@ -83,6 +83,35 @@ TEST(FileJob, FullDiskIsAnError) {
     EXPECT_EQ(dir.Entries(), (Names{"big", "big.zrk", "noise"}));
 }
 
+// A small file, compressed on the calling thread as one block, that grows before that block is read:
+// it is compressed again in blocks, whole, and decrypts to what it holds by then.
+TEST(FileJob, SmallFileGrowingDuringCompressionStillDecrypts) {
+    TempDir dir;
+    Flags job;
+    job.compress = true;
+    const auto start = PatternBytes(1000, 4);
+    auto grown = start;
+    for (std::size_t i = 0; grown.size() < 2 * DeflateBlockSize + 5000; ++i)
+        grown.push_back(static_cast<std::uint8_t>("abcabd"[i % 6]));
+    WriteBytes(dir / "t", start);
+    bool appended = false;
+    SetFileEventHook([&](FileEvent event, const std::string& path) {
+        if (event == FileEvent::ReadAt && path == dir / "t" && !appended) {
+            appended = true;
+            std::ofstream(path, std::ios::app | std::ios::binary)
+                .write(reinterpret_cast<const char*>(grown.data() + start.size()),
+                       static_cast<std::streamsize>(grown.size() - start.size()));
+        }
+        return 0;
+    });
+    const FileOutcome packed = EncryptOneFile(dir / "t", "pw", job.context);
+    SetFileEventHook({});
+    ASSERT_TRUE(appended);
+    fs::remove(dir / "t");
+    const FileOutcome back = DecryptOneFile(packed.output, "pw", job.context);
+    EXPECT_EQ(ReadBytes(back.output), grown);
+}
+
 // A file rewritten in place while it is compressed, here at the end of block 0 just before block 1
 // reads it as its dictionary, would give a stream that does not decompress: the encryption fails
 // instead and leaves only the source.
