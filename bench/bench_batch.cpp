@@ -1,7 +1,7 @@
 // Folder batches through the job classes (no windows): N files of 4 KiB in one folder, encrypted and
-// then decrypted as one batch each, next to a shell loop that runs zarkent-cli once per file on the
-// same files in the same run. Also the peak memory after each batch, for N and for N/10 files, so
-// that growth with the number of files shows.
+// then decrypted as one batch each, and encrypted once more with compression, next to a shell loop that runs
+// zarkent-cli once per file on the same files in the same run. Also the peak memory after each batch, for N and for
+// N/10 files, so that growth with the number of files shows.
 //
 // Usage: bench_batch ZARKENT_CLI [N]   (N defaults to 10000; the folder is made under /dev/shm)
 
@@ -74,6 +74,13 @@ int main(int argc, char** argv) {
     const long encryptPeak = PeakKiB();
     const double decrypt = RunBatch<zarkent::TTopluCozumle>(folder, "*.zrk");
     const long decryptPeak = PeakKiB();
+    // Compressed, where each small file must not pay for starting the compression threads.
+    MakeFiles(folder, count);
+    zarkent::State().CompressOption = true;
+    const double compressed = RunBatch<zarkent::TTopluSifrele>(folder, "*.*");
+    zarkent::State().CompressOption = false;
+    const long compressedPeak = PeakKiB();
+    MakeFiles(folder, count);
     if (zarkent::State().EncryptFailed || zarkent::State().DecryptFailed) {
         std::fprintf(stderr, "a batch failed\n");
         return 1;
@@ -94,8 +101,11 @@ int main(int argc, char** argv) {
     std::printf("%d files of 4 KiB in %s\n", count, base.c_str());
     std::printf("batch encrypt       %8.0f files/s  %5.2f x the zarkent-cli loop\n", count / encrypt, shell / encrypt);
     std::printf("batch decrypt       %8.0f files/s\n", count / decrypt);
+    std::printf("batch encrypt, compressed %8.0f files/s  %5.2f x the stored batch\n", count / compressed,
+                encrypt / compressed);
     std::printf("zarkent-cli loop    %8.0f files/s (encrypt, one process per file)\n", count / shell);
-    std::printf("peak memory: %ld KiB after %d files, %ld KiB after %d (encrypt), %ld KiB after decrypt\n", smallPeak,
-                count / 10, encryptPeak, count, decryptPeak);
+    std::printf("peak memory: %ld KiB after %d files, %ld KiB after %d (encrypt), %ld KiB after decrypt, %ld KiB after "
+                "the compressed batch\n",
+                smallPeak, count / 10, encryptPeak, count, decryptPeak, compressedPeak);
     return 0;
 }
