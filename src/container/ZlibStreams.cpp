@@ -140,16 +140,16 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
 
     // A file of one block is compressed right here: no threads to start and stop for each small file
     // of a folder. Should it have grown meanwhile, it is compressed in blocks below like any other.
-    DeflateBlock single;
-    bool singleDone = false;
+    std::optional<DeflateBlock> single;
     if (blocks == 1) {
+        single.emplace();
         BlockDeflater deflater;
-        deflater.Compress(input, start, 0, single);
-        singleDone = single.final;
+        deflater.Compress(input, start, 0, *single);
+        if (!single->final) single.reset();
     }
     std::vector<std::unique_ptr<BlockDeflater>> deflaters;
     std::optional<OrderedPool<DeflateBlock>> pool;
-    if (!singleDone) {
+    if (!single) {
         for (unsigned i = 0; i < threads; ++i)
             deflaters.push_back(std::make_unique<BlockDeflater>());
         // Blocks in flight: every worker busy, finished ones waiting to be written in order, and enough
@@ -160,7 +160,7 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
                          deflaters[worker]->Compress(input, start, index, block);
                      });
     }
-    const auto wait = [&](std::uint64_t index) -> const DeflateBlock& { return pool ? pool->Wait(index) : single; };
+    const auto wait = [&](std::uint64_t index) -> const DeflateBlock& { return pool ? pool->Wait(index) : *single; };
 
     const auto put = [&](const unsigned char* data, std::size_t size) {
         output.Write(data, size);
