@@ -7,6 +7,7 @@
 #include <fstream>
 #include <optional>
 
+#include "Job.h"
 #include "TempDir.h"
 #include "cipher/ZarkentLib.h"
 #include "container/FileJob.h"
@@ -16,6 +17,7 @@ namespace zarkent {
 namespace {
 
 using test::ErrorOf;
+using test::Job;
 using test::PatternBytes;
 using test::ReadBytes;
 using test::TempDir;
@@ -44,16 +46,6 @@ std::vector<std::uint8_t> MakeZrk(const std::string& password, const std::string
     out.insert(out.end(), payload.begin(), payload.end());
     return out;
 }
-
-struct Job {
-    std::atomic<bool> compress{false};
-    std::atomic<bool> cancel{false};
-    StreamContext context;
-    Job() {
-        context.compressOption = &compress;
-        context.cancelRequested = &cancel;
-    }
-};
 
 TEST(Naming, Rules) {
     EXPECT_TRUE(IsEncryptedFileName("/a/b.zrk"));

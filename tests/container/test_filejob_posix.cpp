@@ -13,6 +13,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "Job.h"
 #include "TempDir.h"
 #include "container/FileJob.h"
 #include "container/Naming.h"
@@ -22,21 +23,13 @@ namespace zarkent {
 namespace {
 
 using test::ErrorOf;
+using test::Job;
 using test::PatternBytes;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-
-struct Flags {
-    std::atomic<bool> compress{false}, cancel{false};
-    StreamContext context;
-    Flags() {
-        context.compressOption = &compress;
-        context.cancelRequested = &cancel;
-    }
-};
 
 TEST(Naming, BackslashAndColonArePartOfALinuxName) {
     EXPECT_EQ(NamePart("a\\b:c"), "a\\b:c");
@@ -46,7 +39,7 @@ TEST(Naming, BackslashAndColonArePartOfALinuxName) {
 // A full disk: writes beyond the size limit fail, and nothing of the user's is lost.
 TEST(FileJob, FullDiskIsAnError) {
     TempDir dir;
-    Flags job;
+    Job job;
     WriteBytes(dir / "big", PatternBytes(600000));
     const auto signalBefore = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -87,7 +80,7 @@ TEST(FileJob, FullDiskIsAnError) {
 // it is compressed again in blocks, whole, and decrypts to what it holds by then.
 TEST(FileJob, SmallFileGrowingDuringCompressionStillDecrypts) {
     TempDir dir;
-    Flags job;
+    Job job;
     job.compress = true;
     // A size that is not a whole number of words, and noise that fills many of the cipher's buffers,
     // which are sized after the file as it was.
@@ -119,7 +112,7 @@ TEST(FileJob, SmallFileGrowingDuringCompressionStillDecrypts) {
 // instead and leaves only the source.
 TEST(FileJob, SourceRewrittenDuringCompressionIsAnError) {
     TempDir dir;
-    Flags job;
+    Job job;
     job.compress = true;
     job.context.compressionThreads = 1; // blocks are read in order
     std::string text;
@@ -180,7 +173,7 @@ TEST(FileJob, SourceChangedDuringTheWorkIsKept) {
     };
     for (const Case& c : cases) {
         TempDir dir;
-        Flags flags;
+        Job flags;
         WriteBytes(dir / "a.txt", PatternBytes(5000));
         if (!c.encrypt) {
             RemoveSource(dir / "a.txt", EncryptOneFile(dir / "a.txt", "pw", flags.context));
@@ -216,7 +209,7 @@ TEST(FileJob, SourceChangedDuringTheWorkIsKept) {
 // Only regular files are encrypted or decrypted, never through a link; nothing is created otherwise.
 TEST(FileJob, OnlyRegularFilesAndNoLinks) {
     TempDir dir;
-    Flags flags;
+    Job flags;
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0); // no writer: an open that blocks would hang here
     WriteBytes(dir / "real.txt", PatternBytes(10));
     fs::create_symlink(dir / "real.txt", dir / "link.txt");

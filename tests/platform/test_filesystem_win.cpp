@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "Job.h"
 #include "TempDir.h"
 #include "container/FileJob.h"
 #include "container/Naming.h"
@@ -20,21 +21,13 @@ namespace zarkent {
 namespace {
 
 using test::ErrorOf;
+using test::Job;
 using test::PatternBytes;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-
-struct Job {
-    std::atomic<bool> compress{false}, cancel{false};
-    StreamContext context;
-    Job() {
-        context.compressOption = &compress;
-        context.cancelRequested = &cancel;
-    }
-};
 
 HANDLE OpenRaw(const std::string& path, DWORD access, DWORD share) {
     return ::CreateFileW(win::LongPath(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
