@@ -16,10 +16,10 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "jobs/JobThread.h"
-#include "jobs/TopluJobs.h"
-#include "state/FolderScan.h"
-#include "state/SharedState.h"
+#include "core/state/FolderScan.h"
+#include "core/state/SharedState.h"
+#include "gui/jobs/JobThread.h"
+#include "gui/jobs/TopluJobs.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "cipher/ZarkentLib.h"
+#include "core/cipher/ZarkentLib.h"
 
 int main() {
     constexpr std::size_t size = 256u << 20;

@@ -21,13 +21,13 @@
 #include <string>
 #include <vector>
 
-#include "jobs/DurumBelirt.h"
-#include "jobs/DurumSayfasi.h"
-#include "jobs/JobThread.h"
-#include "jobs/JobWindows.h"
-#include "jobs/SifreleJobs.h"
-#include "lang/Language.h"
-#include "state/SharedState.h"
+#include "core/lang/Language.h"
+#include "core/state/SharedState.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/jobs/JobThread.h"
+#include "gui/jobs/JobWindows.h"
+#include "gui/jobs/SifreleJobs.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -34,7 +34,7 @@ if(TARGET zarkent)
 
     install(FILES data/zarkent.desktop DESTINATION share/applications)
     install(FILES data/zarkent-mime.xml DESTINATION share/mime/packages RENAME zarkent.xml)
-    install(FILES src/resources/zarkent.png DESTINATION share/icons/hicolor/128x128/apps)
+    install(FILES src/gui/resources/zarkent.png DESTINATION share/icons/hicolor/128x128/apps)
 endif()
 
 # The package. The desktop database, the MIME database, the icon cache and the manual page index are

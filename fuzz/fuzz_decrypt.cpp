@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "container/FileJob.h"
+#include "core/container/FileJob.h"
 
 namespace fs = std::filesystem;
 

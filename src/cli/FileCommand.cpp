@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "base/Secure.h"
 #include "cli/Cli.h"
 #include "cli/Interrupt.h"
 #include "cli/Progress.h"
 #include "cli/Terminal.h"
-#include "container/FileJob.h"
-#include "container/ZlibStreams.h"
-#include "lang/Language.h"
+#include "core/base/Secure.h"
+#include "core/container/FileJob.h"
+#include "core/container/ZlibStreams.h"
+#include "core/lang/Language.h"
 
 namespace zarkent::cli {
 

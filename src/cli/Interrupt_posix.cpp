@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-#include "platform/FileSystem.h"
+#include "core/platform/FileSystem.h"
 
 namespace zarkent::cli {
 

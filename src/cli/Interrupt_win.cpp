@@ -2,8 +2,8 @@
 
 #include "cli/Interrupt.h"
 
-#include "platform/FileSystem.h"
-#include "platform/Windows_win.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/Windows_win.h"
 
 namespace zarkent::cli {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "cli/Cli.h"
-#include "platform/FileSystem.h"
-#include "tools/md5.h"
+#include "core/platform/FileSystem.h"
+#include "core/tools/md5.h"
 
 namespace zarkent::cli {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "base/Secure.h"
 #include "cli/Cli.h"
-#include "platform/SecureRandom.h"
-#include "tools/Generators.h"
+#include "core/base/Secure.h"
+#include "core/platform/SecureRandom.h"
+#include "core/tools/Generators.h"
 
 namespace zarkent::cli {
 

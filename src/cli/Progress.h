@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "container/ZarkentStream.h"
+#include "core/container/ZarkentStream.h"
 
 namespace zarkent::cli {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "cli/Cli.h"
-#include "container/Random.h"
-#include "platform/SecureRandom.h"
-#include "tools/Generators.h"
+#include "core/container/Random.h"
+#include "core/platform/SecureRandom.h"
+#include "core/tools/Generators.h"
 
 namespace zarkent::cli {
 

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "platform/Windows_win.h"
+#include "core/platform/Windows_win.h"
 
 namespace zarkent::cli {
 

@@ -8,9 +8,9 @@
 #include "cli/Cli.h"
 #include "cli/Progress.h"
 #include "cli/Terminal.h"
-#include "platform/FileSystem.h"
-#include "state/SharedState.h"
-#include "wipe/DosyaSilici.h"
+#include "core/platform/FileSystem.h"
+#include "core/state/SharedState.h"
+#include "core/wipe/DosyaSilici.h"
 
 namespace zarkent::cli {
 

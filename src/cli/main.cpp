@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "cli/Cli.h"
-#include "platform/Process.h"
+#include "core/platform/Process.h"
 
 int main(int argc, char** argv) {
     zarkent::PrepareStandardStreams();

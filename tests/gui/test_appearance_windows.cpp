@@ -17,14 +17,14 @@
 
 #include "DialogScript.h"
 #include "TempDir.h"
-#include "app/AnaSayfa.h"
-#include "jobs/DurumBelirt.h"
-#include "jobs/DurumSayfasi.h"
-#include "lang/Language.h"
-#include "state/SharedState.h"
-#include "tools/About.h"
-#include "tools/Credits.h"
-#include "tools/SeffaflikAyariPenceresi.h"
+#include "core/lang/Language.h"
+#include "core/state/SharedState.h"
+#include "gui/app/AnaSayfa.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/tools/About.h"
+#include "gui/tools/Credits.h"
+#include "gui/tools/SeffaflikAyariPenceresi.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

@@ -1,7 +1,7 @@
 #include "DialogScript.h"
-#include "dialogs/Dialogs_mod.h"
-#include "dialogs/InputBox.h"
-#include "lang/Language.h"
+#include "core/lang/Language.h"
+#include "gui/dialogs/Dialogs_mod.h"
+#include "gui/dialogs/InputBox.h"
 
 #include <QApplication>
 #include <QDir>

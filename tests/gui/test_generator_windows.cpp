@@ -26,14 +26,14 @@
 
 #include "DialogScript.h"
 #include "TempDir.h"
-#include "app/AnaSayfa.h"
-#include "jobs/DurumBelirt.h"
-#include "jobs/DurumSayfasi.h"
-#include "jobs/WindowHelpers.h"
-#include "lang/Language.h"
-#include "tools/Generators.h"
-#include "tools/GucluSifre.h"
-#include "tools/RastgeleSayiUreteci.h"
+#include "core/lang/Language.h"
+#include "core/tools/Generators.h"
+#include "gui/app/AnaSayfa.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/jobs/WindowHelpers.h"
+#include "gui/tools/GucluSifre.h"
+#include "gui/tools/RastgeleSayiUreteci.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

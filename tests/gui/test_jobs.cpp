@@ -15,13 +15,13 @@
 #include "DialogScript.h"
 #include "FileEventGate.h"
 #include "TempDir.h"
-#include "jobs/DurumBelirt.h"
-#include "jobs/DurumSayfasi.h"
-#include "jobs/SifreleJobs.h"
-#include "lang/Language.h"
-#include "platform/FileSystem.h"
-#include "platform/Paths.h"
-#include "state/SharedState.h"
+#include "core/lang/Language.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/Paths.h"
+#include "core/state/SharedState.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/jobs/SifreleJobs.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

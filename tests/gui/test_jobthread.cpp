@@ -1,8 +1,8 @@
 #include "DialogScript.h"
-#include "jobs/JobThread.h"
-#include "lang/Language.h"
-#include "platform/ThreadPriority.h"
-#include "state/SharedState.h"
+#include "core/lang/Language.h"
+#include "core/platform/ThreadPriority.h"
+#include "core/state/SharedState.h"
+#include "gui/jobs/JobThread.h"
 
 #include <QApplication>
 #include <QPointer>

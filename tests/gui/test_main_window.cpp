@@ -14,15 +14,15 @@
 
 #include "DialogScript.h"
 #include "TempDir.h"
-#include "app/AnaSayfa.h"
-#include "container/FileJob.h"
-#include "jobs/DurumBelirt.h"
-#include "jobs/DurumSayfasi.h"
-#include "jobs/SifreEkrani.h"
-#include "jobs/SifreleJobs.h"
-#include "platform/SettingsStore.h"
-#include "state/Settings.h"
-#include "state/SharedState.h"
+#include "core/container/FileJob.h"
+#include "core/platform/SettingsStore.h"
+#include "core/state/Settings.h"
+#include "core/state/SharedState.h"
+#include "gui/app/AnaSayfa.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/jobs/SifreEkrani.h"
+#include "gui/jobs/SifreleJobs.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

@@ -24,12 +24,12 @@
 
 #include "DialogScript.h"
 #include "TempDir.h"
-#include "app/AnaSayfa.h"
-#include "jobs/DurumBelirt.h"
-#include "jobs/DurumSayfasi.h"
-#include "lang/Language.h"
-#include "state/SharedState.h"
-#include "tools/MD5Summer.h"
+#include "core/lang/Language.h"
+#include "core/state/SharedState.h"
+#include "gui/app/AnaSayfa.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/tools/MD5Summer.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

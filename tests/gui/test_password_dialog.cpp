@@ -1,7 +1,7 @@
 #include "DialogScript.h"
-#include "jobs/SifreEkrani.h"
-#include "lang/Language.h"
-#include "state/SharedState.h"
+#include "core/lang/Language.h"
+#include "core/state/SharedState.h"
+#include "gui/jobs/SifreEkrani.h"
 
 #include <QAction>
 #include <QLabel>

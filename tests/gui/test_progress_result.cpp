@@ -1,10 +1,10 @@
 #include "DialogScript.h"
-#include "jobs/DurumBelirt.h"
-#include "jobs/DurumSayfasi.h"
-#include "jobs/JobWindows.h"
-#include "jobs/UiChannel.h"
-#include "lang/Language.h"
-#include "state/SharedState.h"
+#include "core/lang/Language.h"
+#include "core/state/SharedState.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/jobs/JobWindows.h"
+#include "gui/jobs/UiChannel.h"
 
 #include <QLabel>
 #include <QProgressBar>

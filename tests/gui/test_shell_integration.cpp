@@ -11,10 +11,10 @@
 
 #include "DialogScript.h"
 #include "TempDir.h"
-#include "app/AnaSayfa.h"
-#include "jobs/WindowHelpers.h"
-#include "shell/ShellPlan.h"
-#include "state/SharedState.h"
+#include "core/shell/ShellPlan.h"
+#include "core/state/SharedState.h"
+#include "gui/app/AnaSayfa.h"
+#include "gui/jobs/WindowHelpers.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

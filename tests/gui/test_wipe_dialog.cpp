@@ -16,14 +16,14 @@
 #include "DialogScript.h"
 #include "FileEventGate.h"
 #include "TempDir.h"
-#include "app/AnaSayfa.h"
-#include "jobs/DurumBelirt.h"
-#include "jobs/DurumSayfasi.h"
-#include "jobs/SifreleJobs.h"
-#include "lang/Language.h"
-#include "platform/FileSystem.h"
-#include "state/SharedState.h"
-#include "wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
+#include "core/lang/Language.h"
+#include "core/platform/FileSystem.h"
+#include "core/state/SharedState.h"
+#include "gui/app/AnaSayfa.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/jobs/SifreleJobs.h"
+#include "gui/wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
 
 using namespace zarkent;
 using namespace zarkent::test;

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "container/Naming.h"
-#include "platform/FileSystem.h"
+#include "core/container/Naming.h"
+#include "core/platform/FileSystem.h"
 
 namespace zarkent::test {
 

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "container/ZarkentStream.h"
+#include "core/container/ZarkentStream.h"
 
 namespace zarkent::test {
 

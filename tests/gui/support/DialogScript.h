@@ -18,7 +18,7 @@
 // RecordOnly). An unexpected dialog is answered as the
 // user would cancel it (the escape button, or no name / no text).
 
-#include "dialogs/Dialogs_mod.h"
+#include "gui/dialogs/Dialogs_mod.h"
 
 #include <QMessageBox>
 #include <QString>

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "DialogScript.h"
-#include "dialogs/Dialogs_mod.h"
+#include "gui/dialogs/Dialogs_mod.h"
 
 namespace zarkent::test {
 namespace {

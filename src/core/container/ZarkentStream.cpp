@@ -1,0 +1,333 @@
+#include "core/container/ZarkentStream.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "core/cipher/Bytes.h"
+#include "core/container/AsyncWriter.h"
+#include "core/container/Naming.h"
+#include "core/container/Random.h"
+#include "core/container/ZlibStreams.h"
+
+namespace zarkent {
+
+namespace {
+
+// Enciphers a stream that arrives in pieces of any size and writes it to `output` on a second thread.
+// The keystream advances one word per 4 bytes, so the bytes are enciphered in whole buffers (a
+// multiple of 4) and only the last piece may end in a partial word: the result is the same as one
+// pass over the whole stream.
+class PieceEncipherer {
+public:
+    PieceEncipherer(TZarkenter& cipher, File& output, std::size_t bufferSize)
+        : cipher_(cipher), writer_(output, bufferSize), size_(bufferSize) {}
+
+    void Add(const std::uint8_t* data, std::size_t count) {
+        while (count > 0) {
+            if (!buffer_) buffer_ = writer_.Acquire();
+            const std::size_t n = std::min(count, size_ - filled_);
+            std::memcpy(buffer_ + filled_, data, n);
+            filled_ += n;
+            data += n;
+            count -= n;
+            if (filled_ == size_) Submit();
+        }
+    }
+
+    // Enciphers and writes what is left, and waits until everything is written.
+    void Finish() {
+        if (filled_ > 0) Submit();
+        writer_.Finish();
+    }
+
+private:
+    void Submit() {
+        cipher_.ApplyKeystream(buffer_, filled_);
+        writer_.Submit(filled_);
+        buffer_ = nullptr;
+        filled_ = 0;
+    }
+
+    TZarkenter& cipher_;
+    AsyncWriter writer_;
+    const std::size_t size_;
+    std::uint8_t* buffer_ = nullptr;
+    std::size_t filled_ = 0;
+};
+
+} // namespace
+
+TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode,
+                                                     const std::string& AEncryptedName, const std::string& APlainName,
+                                                     bool AVerify, const StreamContext& context)
+    : context_(context) {
+    FPlainName = APlainName;
+    Setup(APassword, AMode, AVerify);
+    if (AMode == ModeDecrypt) {
+        FEncryptedStream = File::OpenRead(AEncryptedName);
+        FPlainStream = File::CreateNew(APlainName, Access::OwnerOnly);
+    } else if (AMode == ModeEncrypt) {
+        FEncryptedStream = File::CreateNew(AEncryptedName, Access::Shared);
+        FPlainStream = File::OpenRead(APlainName);
+    }
+    Work();
+}
+
+TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode, File encrypted,
+                                                     File plain, bool AVerify, const StreamContext& context)
+    : context_(context) {
+    FPlainName = plain.Path();
+    Setup(APassword, AMode, AVerify);
+    FEncryptedStream = std::move(encrypted);
+    FPlainStream = std::move(plain);
+    Work();
+}
+
+TZarkentStreamSifreleyici::~TZarkentStreamSifreleyici() = default;
+
+void TZarkentStreamSifreleyici::Setup(std::string_view password, std::uint8_t mode, bool verify) {
+    FCompressionFlag = 0;
+    FMode = mode;
+    FCancelled = false;
+    FCipher = std::make_unique<TZarkenter>(password);
+    if (verify) {
+        FVerify = true;
+        BuildCheckBlock();
+    }
+    FSucceeded = false;
+}
+
+void TZarkentStreamSifreleyici::Work() {
+    if (FMode != ModeDecrypt && FMode != ModeEncrypt) return;
+    FInBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(BufferSize);
+    try {
+        if (FMode == ModeDecrypt)
+            DecryptFile();
+        else
+            EncryptFile();
+    } catch (...) {
+        // The temporary file is ours alone; the caller owns the other two files.
+        FEncryptedStream = File();
+        FPlainStream = File();
+        if (!FTempName.empty()) RemoveFile(FTempName);
+        FCipher.reset();
+        throw;
+    }
+    FCipher.reset();
+}
+
+void TZarkentStreamSifreleyici::BuildCheckBlock() {
+    for (std::size_t i = 0; i < CheckLength; ++i) {
+        const auto word = static_cast<std::uint32_t>(FCipher->EncipherValue(static_cast<std::uint8_t>(CheckText[i])));
+        StoreLE32(FCheckExpected.data() + 4 * i, word);
+    }
+}
+
+bool TZarkentStreamSifreleyici::CheckBlockMatches() {
+    for (std::size_t i = 0; i < CheckLength * 4; i += 4) {
+        if (std::memcmp(FCheckRead.data() + i, FCheckExpected.data() + i, 4) != 0) {
+            FSucceeded = false;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TZarkentStreamSifreleyici::CancelRequested() const {
+    return context_.cancelRequested && context_.cancelRequested->load(std::memory_order_relaxed);
+}
+
+void TZarkentStreamSifreleyici::SetStatus(const std::string& text) {
+    if (context_.progress) context_.progress->SetStatus(text);
+    postedPosition_ = -1; // the next position replaces the text again
+}
+
+void TZarkentStreamSifreleyici::BeginPhase(int from, int to, std::uint64_t total, bool underStatus) {
+    phaseFrom_ = from;
+    phaseTo_ = to;
+    phaseTotal_ = total;
+    phaseDone_ = 0;
+    if (underStatus_ && !underStatus) postedPosition_ = -1; // the percentage takes the status text's place
+    underStatus_ = underStatus;
+}
+
+void TZarkentStreamSifreleyici::PhaseDone(std::uint64_t done) {
+    // A file that grows meanwhile ends its phase early, and never moves the bar back.
+    const int reached = done >= phaseTotal_ ? phaseTo_
+                                            : phaseFrom_ + static_cast<int>(static_cast<double>(phaseTo_ - phaseFrom_) *
+                                                                            static_cast<double>(done) /
+                                                                            static_cast<double>(phaseTotal_));
+    position_ = std::max(position_, reached);
+    if (context_.progress && position_ != postedPosition_) {
+        postedPosition_ = position_;
+        if (underStatus_)
+            context_.progress->MoveBar(position_);
+        else
+            context_.progress->SetPosition(position_);
+    }
+}
+
+File TZarkentStreamSifreleyici::CreateTempFile() {
+    RandomizeFromClock();
+    std::string name;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        name = DirectoryPart(FPlainName) + FitName(NamePart(FPlainName), TempInfix.size() + 3) +
+               std::string(TempInfix) + NumberToText(RandomBelow(999));
+        File file = File::TryCreateNew(name, Access::OwnerOnly);
+        if (file.IsOpen()) {
+            FTempName = name;
+            tempPartial_.emplace(name);
+            return file;
+        }
+    }
+    throw ZarkentError("Cannot create file \"" + name + "\". " + SystemErrorText(EEXIST), ErrorKind::FileSystem);
+}
+
+// The chunk loop. Data is read and written in blocks of several chunks, and a second thread writes
+// while the next block is read and enciphered; cancel polls, progress and the final zero-length read
+// still happen chunk by chunk, and a cancel writes nothing past the chunk it stopped before.
+void TZarkentStreamSifreleyici::CipherLoop(File& input, File& output) {
+    constexpr std::size_t chunksPerBlock = 16;
+    AsyncWriter writer(output, BufferSize * chunksPerBlock);
+    bool ended = false;
+    while (!ended) {
+        std::uint8_t* block = writer.Acquire();
+        std::size_t available = 0, done = 0;
+        for (std::size_t chunk = 0; chunk < chunksPerBlock; ++chunk) {
+            if (CancelRequested()) {
+                FCancelled = true;
+                ended = true;
+                break;
+            }
+            if (FMode == ModeDecrypt) FSucceeded = true;
+            if (chunk == 0) available = input.Read(block, BufferSize * chunksPerBlock);
+            const std::size_t n = std::min(BufferSize, available - done);
+            if (n > 0) FCipher->ApplyKeystream(block + done, n);
+            done += n;
+            phaseDone_ += n;
+            PhaseDone(phaseDone_);
+            if (n == 0) {
+                ended = true;
+                break;
+            }
+        }
+        if (done > 0) writer.Submit(done);
+    }
+    writer.Finish();
+}
+
+void EncipherName(TZarkenter& cipher, std::string_view name, std::uint8_t* slots) {
+    if (name.empty() || name.size() > MaxStoredNameLength)
+        throw ZarkentError("The file name \"" + std::string(name) +
+                           "\" cannot be stored: it must have 1 to 512 characters");
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto word = static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(name[i])));
+        // A zero slot ends the name for the reader, so such a file could never be read back.
+        if (word == 0)
+            throw ZarkentError("The file name \"" + std::string(name) +
+                               "\" cannot be stored with this password; rename the file or choose another password");
+        StoreLE32(slots + 4 * i, word);
+    }
+}
+
+void TZarkentStreamSifreleyici::EncryptFile() {
+    if (context_.progress) context_.progress->SetMaximum(100);
+
+    if (FVerify) FEncryptedStream.Write(FCheckExpected.data(), FCheckExpected.size());
+
+    std::uint8_t header[1 + NameSlots * 4 + 1] = {};
+    EncipherName(*FCipher, NamePart(FPlainName), header + 1);
+    FCompressionFlag = context_.compressOption && context_.compressOption->load() ? 0xFF : 0x00;
+    header[0] = FCompressionFlag;
+    header[sizeof header - 1] = FCompressionFlag;
+    FEncryptedStream.Write(header, sizeof header);
+
+    if (FCompressionFlag == 0xFF) {
+        if (context_.beforeCompressing) context_.beforeCompressing();
+        File temp = CreateTempFile();
+        SetStatus(context_.compressingText);
+        const auto plainSize = static_cast<std::uint64_t>(FPlainStream.Size());
+        BeginPhase(0, 100, plainSize, true);
+        // The compressed stream goes to the temporary file and, enciphered as each block comes, on to
+        // the output: the cipher works while the compressors do, instead of after them. Buffers a whole
+        // number of words long, no longer than a small file needs (more of them if it grows).
+        const auto bufferSize =
+            static_cast<std::size_t>(std::min<std::uint64_t>(BufferSize * 16, plainSize / 4 * 4 + 4096));
+        PieceEncipherer encipherer(*FCipher, FEncryptedStream, bufferSize);
+        FCancelled =
+            CancelRequested() || !DeflateFile(
+                                     FPlainStream, temp, context_.compressionThreads,
+                                     [this](std::uint64_t done) {
+                                         PhaseDone(done);
+                                         return !CancelRequested();
+                                     },
+                                     [&](const std::uint8_t* data, std::size_t size) { encipherer.Add(data, size); });
+        temp.Close();
+        if (!FCancelled) {
+            encipherer.Finish();
+            BeginPhase(100, 100, 0, false); // the percentage takes the text's place
+            PhaseDone(0);
+        }
+    } else {
+        BeginPhase(0, 100, static_cast<std::uint64_t>(FPlainStream.Size()), false);
+        CipherLoop(FPlainStream, FEncryptedStream);
+    }
+
+    if (context_.durable && !FCancelled) FEncryptedStream.Sync();
+    FEncryptedStream.Close();
+    FPlainStream.Close();
+    if (!FTempName.empty()) RemoveFile(FTempName);
+}
+
+void TZarkentStreamSifreleyici::DecryptFile() {
+    if (context_.progress) context_.progress->SetMaximum(100);
+
+    if (FVerify) {
+        // Too short for a check block: not a .zrk file, whatever the password.
+        if (FEncryptedStream.Read(FCheckRead.data(), FCheckRead.size()) != FCheckRead.size())
+            throw ZarkentError("Stream read error", ErrorKind::DamagedFile);
+        if (!CheckBlockMatches()) {
+            FEncryptedStream.Close();
+            FPlainStream.Close();
+            throw ZarkentError(WrongPasswordMarker, ErrorKind::WrongPassword);
+        }
+    }
+
+    std::uint8_t header[1 + NameSlots * 4 + 1];
+    if (FEncryptedStream.Read(header, sizeof header) != sizeof header)
+        throw ZarkentError("Stream read error", ErrorKind::DamagedFile);
+    FStoredName.clear();
+    for (std::size_t slot = 0; slot < NameSlots; ++slot) {
+        const std::uint32_t stored = LoadLE32(header + 1 + 4 * slot);
+        if (stored == 0) break;
+        FStoredName += static_cast<char>(FCipher->DecipherValue(static_cast<std::int32_t>(stored)) & 0xFF);
+    }
+    FCompressionFlag = header[sizeof header - 1];
+
+    const bool compressed = FCompressionFlag == 0xFF;
+    const auto payload =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(0, FEncryptedStream.Size() - FEncryptedStream.Position()));
+    BeginPhase(0, compressed ? DecipherPhaseEnd : 100, payload, false);
+    CipherLoop(FEncryptedStream, FPlainStream);
+
+    // A cancelled decryption is discarded by the caller, so its partial stream is not inflated.
+    if (compressed && !FCancelled) {
+        File temp = CreateTempFile();
+        SetStatus(context_.decompressingText);
+        FPlainStream.Rewind();
+        BeginPhase(DecipherPhaseEnd, 100, static_cast<std::uint64_t>(FPlainStream.Size()), true);
+        FCancelled = !InflateFile(FPlainStream, temp, [this](std::uint64_t done) {
+            PhaseDone(done);
+            return !CancelRequested();
+        });
+        if (context_.durable && !FCancelled) temp.Sync();
+        temp.Close();
+    } else if (context_.durable && !FCancelled) {
+        FPlainStream.Sync();
+    }
+    FEncryptedStream.Close();
+    FPlainStream.Close();
+}
+
+} // namespace zarkent

@@ -1,0 +1,241 @@
+#include "core/container/ZlibStreams.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+#include <zlib.h>
+
+#include "core/base/Error.h"
+#include "core/container/Adler32.h"
+#include "core/container/AsyncWriter.h"
+#include "core/container/OrderedPool.h"
+
+namespace zarkent {
+
+namespace {
+constexpr std::size_t InflateInputSize = 128 * 1024;
+constexpr std::size_t InflateOutputSize = 256 * 1024;
+constexpr std::size_t Window = 32 * 1024; // deflate's window: the dictionary each block gets
+static_assert(DeflateBlockSize >= Window, "a whole block holds the next block's dictionary");
+
+// Broken compressed data means a damaged .zrk file; the other codes are failures of zlib itself.
+ErrorKind KindOfCode(int code) {
+    return code == Z_DATA_ERROR ? ErrorKind::DamagedFile : ErrorKind::General;
+}
+
+int Check(int code) {
+    if (code < 0 && code != Z_BUF_ERROR) throw ZarkentError(ZlibErrorText(code), KindOfCode(code));
+    return code;
+}
+} // namespace
+
+std::string ZlibErrorText(int code) {
+    switch (code) {
+    case Z_ERRNO:
+        return "file error";
+    case Z_STREAM_ERROR:
+        return "stream error";
+    case Z_DATA_ERROR:
+        return "data error";
+    case Z_MEM_ERROR:
+        return "insufficient memory";
+    case Z_BUF_ERROR:
+        return "buffer error";
+    case Z_VERSION_ERROR:
+        return "incompatible version";
+    default:
+        return "zlib error " + std::to_string(code);
+    }
+}
+
+unsigned DefaultDeflateThreads() {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, MaxDeflateThreads);
+}
+
+namespace {
+
+// One block of the compressor: read and compressed by a worker, written by the calling thread.
+struct DeflateBlock {
+    // The dictionary (the window of input before the block), the block, and one byte more that tells
+    // whether the input goes on after the block.
+    std::unique_ptr<unsigned char[]> input =
+        std::make_unique_for_overwrite<unsigned char[]>(Window + DeflateBlockSize + 1);
+    std::size_t dictionary = 0, size = 0;
+    bool final = false;
+    std::vector<unsigned char> output;
+    std::size_t produced = 0;
+    uLong adler = 1;
+};
+
+// Raw deflate of one block, fresh for each block, with the parameters of the zlib stream it joins.
+class BlockDeflater {
+public:
+    BlockDeflater() {
+        const int code = deflateInit2(&stream_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+        if (code != Z_OK) throw ZarkentError(ZlibErrorText(code));
+    }
+    ~BlockDeflater() { deflateEnd(&stream_); }
+    BlockDeflater(const BlockDeflater&) = delete;
+    BlockDeflater& operator=(const BlockDeflater&) = delete;
+
+    // Block `index` of the input that starts at `start`. Block boundaries depend on the input alone;
+    // whether a block is the last is known from the byte after it.
+    void Compress(const File& input, std::int64_t start, std::uint64_t index, DeflateBlock& block) {
+        const std::uint64_t offset = index * DeflateBlockSize;
+        const std::size_t window = index == 0 ? 0 : Window;
+        const std::size_t wanted = window + DeflateBlockSize + 1;
+        const std::size_t got =
+            input.ReadAt(block.input.get(), wanted, start + static_cast<std::int64_t>(offset - window));
+        // A file cut short meanwhile leaves a dictionary without its block: an empty last block.
+        const std::size_t dictionary = std::min(got, window);
+        block.dictionary = dictionary;
+        block.size = std::min(got - dictionary, DeflateBlockSize);
+        block.final = got < wanted;
+        const unsigned char* data = block.input.get() + dictionary;
+
+        z_stream& s = stream_;
+        if (used_) Check(deflateReset(&s)); // a new stream starts reset
+        used_ = true;
+        if (dictionary > 0) Check(deflateSetDictionary(&s, block.input.get(), static_cast<uInt>(dictionary)));
+        // Room for the worst case in one call; more only if zlib ever needs it.
+        const std::size_t bound = deflateBound(&s, static_cast<uLong>(block.size)) + 64;
+        if (block.output.size() < bound) block.output.resize(bound);
+        s.next_in = const_cast<unsigned char*>(data);
+        s.avail_in = static_cast<uInt>(block.size);
+        // A sync flush ends the block on a byte boundary without ending the stream; a full flush would
+        // claim that an inflater could start afresh there, which the next block's dictionary rules out.
+        const int flush = block.final ? Z_FINISH : Z_SYNC_FLUSH;
+        block.produced = 0;
+        for (;;) {
+            s.next_out = block.output.data() + block.produced;
+            s.avail_out = static_cast<uInt>(block.output.size() - block.produced);
+            const int code = Check(deflate(&s, flush));
+            block.produced = block.output.size() - s.avail_out;
+            // Output space left over means the flush is complete.
+            if (block.final ? code == Z_STREAM_END : s.avail_out != 0) break;
+            block.output.resize(block.output.size() * 2);
+        }
+        block.adler = Adler32(1, data, block.size);
+    }
+
+private:
+    z_stream stream_{};
+    bool used_ = false;
+};
+
+} // namespace
+
+bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserver& observer, const StreamTap& tap) {
+    threads = threads == 0 ? DefaultDeflateThreads() : std::min(threads, MaxDeflateThreads);
+    const std::int64_t start = input.Position();
+    // No more threads than blocks: a folder of small files does not start a pool for each one. The
+    // bytes do not depend on the number of threads, so a file that grows meanwhile only takes longer.
+    const auto remaining = static_cast<std::uint64_t>(std::max<std::int64_t>(0, input.Size() - start));
+    const std::uint64_t blocks = remaining / DeflateBlockSize + 1;
+    threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, blocks));
+
+    // A file of one block is compressed right here: no threads to start and stop for each small file
+    // of a folder. Should it have grown meanwhile, it is compressed in blocks below like any other.
+    std::optional<DeflateBlock> single;
+    if (blocks == 1) {
+        single.emplace();
+        BlockDeflater deflater;
+        deflater.Compress(input, start, 0, *single);
+        if (!single->final) single.reset();
+    }
+    std::vector<std::unique_ptr<BlockDeflater>> deflaters;
+    std::optional<OrderedPool<DeflateBlock>> pool;
+    if (!single) {
+        for (unsigned i = 0; i < threads; ++i)
+            deflaters.push_back(std::make_unique<BlockDeflater>());
+        // Blocks in flight: every worker busy, finished ones waiting to be written in order, and enough
+        // ahead that the workers go on while this thread waits for the processor on a busy machine.
+        const auto slots = std::min<std::uint64_t>(2 * std::uint64_t{threads} + 8, blocks + 1);
+        pool.emplace(threads, static_cast<std::size_t>(slots),
+                     [&](unsigned worker, std::uint64_t index, DeflateBlock& block) {
+                         deflaters[worker]->Compress(input, start, index, block);
+                     });
+    }
+    const auto wait = [&](std::uint64_t index) -> const DeflateBlock& { return pool ? pool->Wait(index) : *single; };
+
+    const auto put = [&](const unsigned char* data, std::size_t size) {
+        output.Write(data, size);
+        if (tap) tap(data, size);
+    };
+    // The header zlib writes for deflate, a 32 KiB window and the default level, without a dictionary.
+    const unsigned char header[2] = {0x78, 0x9C};
+    put(header, sizeof header);
+    uLong adler = 1;
+    std::uint64_t done = 0;
+    // The end of the input the previous block compressed. Each block reads its dictionary on its own, so
+    // a file rewritten meanwhile could give a block another window than the inflater will have: the
+    // stream would not decompress. Such a file is refused instead.
+    const auto tail = std::make_unique_for_overwrite<unsigned char[]>(Window);
+    for (std::uint64_t index = 0;; ++index) {
+        const DeflateBlock& block = wait(index);
+        if (index > 0 && (block.dictionary != Window || std::memcmp(block.input.get(), tail.get(), Window) != 0))
+            throw ZarkentError("The file \"" + input.Path() + "\" changed while it was compressed",
+                               ErrorKind::FileSystem);
+        // Every block but the last is a whole block, longer than the window.
+        if (!block.final) std::memcpy(tail.get(), block.input.get() + block.dictionary + block.size - Window, Window);
+        put(block.output.data(), block.produced);
+        adler = adler32_combine(adler, block.adler, static_cast<z_off_t>(block.size));
+        done += block.size;
+        const bool final = block.final;
+        if (pool) pool->Release(index);
+        if (observer && !observer(done)) return false;
+        if (final) break;
+    }
+    const unsigned char trailer[4] = {static_cast<unsigned char>(adler >> 24), static_cast<unsigned char>(adler >> 16),
+                                      static_cast<unsigned char>(adler >> 8), static_cast<unsigned char>(adler)};
+    put(trailer, sizeof trailer);
+    return true;
+}
+
+bool InflateFile(File& input, File& output, const BlockObserver& observer) {
+    z_stream s{};
+    int code = inflateInit2(&s, 15);
+    if (code != Z_OK) throw ZarkentError(ZlibErrorText(code));
+    struct End {
+        z_stream* s;
+        ~End() { inflateEnd(s); }
+    } end{&s};
+
+    const auto in = std::make_unique_for_overwrite<unsigned char[]>(InflateInputSize);
+    AsyncWriter writer(output, InflateOutputSize); // writing overlaps inflating
+    std::uint64_t consumed = 0;
+    code = Z_OK;
+    while (code != Z_STREAM_END) {
+        // Asked once per buffer of output, so that even a stream that inflates a thousandfold is
+        // followed closely.
+        if (observer && !observer(consumed - s.avail_in)) return false;
+        s.next_out = writer.Acquire();
+        s.avail_out = static_cast<uInt>(InflateOutputSize);
+        while (s.avail_out != 0 && code != Z_STREAM_END) {
+            if (s.avail_in == 0) {
+                const std::size_t n = input.Read(in.get(), InflateInputSize);
+                if (n == 0) throw ZarkentError(ZlibErrorText(Z_DATA_ERROR), ErrorKind::DamagedFile); // cut short
+                consumed += n;
+                s.next_in = in.get();
+                s.avail_in = static_cast<uInt>(n);
+            }
+            code = inflate(&s, Z_NO_FLUSH);
+            if (code == Z_NEED_DICT) code = Z_DATA_ERROR;
+            Check(code);
+        }
+        writer.Submit(InflateOutputSize - s.avail_out);
+    }
+    writer.Finish();
+    // Nothing may follow the stream.
+    unsigned char probe;
+    if (s.avail_in != 0 || input.Read(&probe, 1) != 0)
+        throw ZarkentError(ZlibErrorText(Z_DATA_ERROR), ErrorKind::DamagedFile);
+    if (observer) observer(consumed);
+    return true;
+}
+
+} // namespace zarkent

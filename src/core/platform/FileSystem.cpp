@@ -1,0 +1,75 @@
+// The parts of the file operations that are the same on every system: the test hook and the
+// registry of partial files.
+
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+#include "core/platform/FileSystemDetail.h"
+
+namespace zarkent {
+
+namespace {
+std::mutex hookMutex;
+std::shared_ptr<const FileEventHook> currentHook;
+} // namespace
+
+int detail::Announce(FileEvent event, const std::string& path) {
+    std::shared_ptr<const FileEventHook> hook;
+    {
+        std::lock_guard lock(hookMutex);
+        hook = currentHook;
+    }
+    return hook ? (*hook)(event, path) : 0;
+}
+
+void SetFileEventHook(FileEventHook hook) {
+    std::lock_guard lock(hookMutex);
+    currentHook = hook ? std::make_shared<const FileEventHook>(std::move(hook)) : nullptr;
+}
+
+namespace {
+// Fixed storage, so that a signal handler can read it: a slot's path is complete before the slot is
+// marked used, and marked unused before it is written again.
+constexpr int PartialSlots = 16;
+constexpr std::size_t PartialPathMax = 4096;
+char partialPaths[PartialSlots][PartialPathMax];
+std::atomic<bool> partialUsed[PartialSlots];
+std::mutex partialMutex; // between registering threads only; the handler takes no lock
+static_assert(std::atomic<bool>::is_always_lock_free);
+} // namespace
+
+PartialFile::PartialFile(const std::string& path) {
+    if (path.size() >= PartialPathMax) return;
+    std::lock_guard lock(partialMutex);
+    for (int i = 0; i < PartialSlots; ++i) {
+        if (partialUsed[i].load()) continue;
+        std::memcpy(partialPaths[i], path.c_str(), path.size() + 1);
+        partialUsed[i].store(true);
+        slot_ = i;
+        return;
+    }
+}
+
+PartialFile::PartialFile(PartialFile&& other) noexcept : slot_(std::exchange(other.slot_, -1)) {}
+
+PartialFile& PartialFile::operator=(PartialFile&& other) noexcept {
+    if (this != &other) {
+        if (slot_ >= 0) partialUsed[slot_].store(false);
+        slot_ = std::exchange(other.slot_, -1);
+    }
+    return *this;
+}
+
+PartialFile::~PartialFile() {
+    if (slot_ >= 0) partialUsed[slot_].store(false);
+}
+
+void RemovePartialFiles() noexcept {
+    for (int i = 0; i < PartialSlots; ++i)
+        if (partialUsed[i].load()) detail::RemovePartialPath(partialPaths[i]);
+}
+
+} // namespace zarkent

@@ -1,0 +1,133 @@
+#include "gui/jobs/TopluJobs.h"
+
+#include <QString>
+
+#include "core/base/Error.h"
+#include "core/base/Secure.h"
+#include "core/container/Naming.h"
+#include "core/lang/Language.h"
+#include "core/state/FolderScan.h"
+#include "core/state/SharedState.h"
+#include "gui/jobs/SifreleJobs.h"
+#include "gui/jobs/WindowHelpers.h"
+
+namespace zarkent {
+
+namespace {
+
+// A failure inside the loop over the files; an empty message means a failed file, whose single-file
+// job has already said (or, inside a batch, not said) why.
+struct BatchFailure {
+    std::string message;
+};
+
+template <class Job> bool RunOne(const std::string& file, const std::string& password, std::atomic<bool>& failed) {
+    jobs::JobThread::StartOwned<Job>(file, password, false, false)->WaitFor();
+    return !failed;
+}
+
+} // namespace
+
+BatchJob::BatchJob(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count)
+    : JobThread(key), windows_(CurrentJobWindows()) {
+    if (count > static_cast<std::int32_t>(MaxBatchFiles)) throw ZarkentError(Lang().Row(107));
+    SharedState& state = State();
+    state.BatchStopRequested = false;
+    state.JobsActive = true;
+    for (const std::string& file : files) {
+        if (file.empty() || FFiles.size() == MaxBatchFiles) break;
+        FFiles.push_back(file);
+    }
+    FPassword = std::move(password);
+    FCount = count;
+    FStep = static_cast<long double>(count) / 100;
+    if (FStep < 1.0L) windows_.SetFolderBarMaximum(FCount);
+    windows_.HideMainWindow();
+}
+
+BatchJob::~BatchJob() {
+    SecureClear(FPassword);
+}
+
+bool BatchJob::StopRequested() {
+    const SharedState& state = State();
+    return state.BatchStopRequested || state.CancelRequested;
+}
+
+void BatchJob::StepIfDue() {
+    if (sinceStep_ >= FStep) {
+        sinceStep_ = 0;
+        windows_.StepFolderBar();
+    }
+}
+
+void BatchJob::Finish() {
+    SharedState& state = State();
+    windows_.CloseFolderWindow();
+    state.JobsActive = false;
+    if (state.CloseWhenJobsFinish) windows_.CloseMainWindow();
+}
+
+void TTopluSifrele::Execute() {
+    SharedState& state = State();
+    state.EncryptFailed = false; // a failure of an earlier job is not this batch's
+    bool failed = false;
+    try {
+        for (const std::string& file : FFiles) {
+            Count();
+            if (StopRequested()) return; // stopped: no report, nothing more
+            if (!RunOne<TSifrele>(file, FPassword, state.EncryptFailed)) throw BatchFailure{};
+            StepIfDue();
+        }
+    } catch (const BatchFailure& failure) {
+        failed = true;
+        windows_.Report(ResultOutcome::Error, Row(96) + "\r\n" + QString::fromLocal8Bit(failure.message.c_str()));
+        windows_.CloseFolderWindow();
+        windows_.ShowMainWindow();
+    }
+    if (!failed) {
+        windows_.ShowMainWindow();
+        windows_.Report(ResultOutcome::Success, Row(95));
+    }
+    Finish();
+}
+
+void TTopluCozumle::Execute() {
+    SharedState& state = State();
+    state.DecryptFailed = false; // a failure of an earlier job is not this batch's
+    bool reported = false;
+    try {
+        int decrypted = 0;
+        for (const std::string& file : FFiles) {
+            if (StopRequested()) return;
+            Count();
+            // Only names ending exactly in ".zrk"; the others are passed over.
+            if (!IsEncryptedFileName(file)) continue;
+            if (!RunOne<TSifreCoz>(file, FPassword, state.DecryptFailed)) throw BatchFailure{};
+            StepIfDue();
+            ++decrypted;
+        }
+        if (decrypted == 0) throw BatchFailure{Lang().Row(108)};
+    } catch (const BatchFailure& failure) {
+        windows_.ShowMainWindow();
+        if (!failure.message.empty()) {
+            windows_.Report(ResultOutcome::Error, Row(94) + "\r\n" + QString::fromLocal8Bit(failure.message.c_str()));
+            windows_.CloseFolderWindow();
+            reported = true;
+        }
+    }
+    if (state.DecryptFailed) {
+        // Whatever the failed file's own report said, the batch says the password is wrong; the
+        // folder window stays as the failed job left it.
+        windows_.Report(ResultOutcome::Error, Row(99));
+        state.JobsActive = false;
+        return;
+    }
+    if (!reported) {
+        windows_.ShowMainWindow();
+        windows_.Report(ResultOutcome::Success, Row(97));
+    }
+    Finish();
+}
+
+} // namespace zarkent

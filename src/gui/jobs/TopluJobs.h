@@ -1,0 +1,68 @@
+#pragma once
+
+// The batch jobs: TTopluSifrele encrypts every file of a list, TTopluCozumle decrypts every .zrk file
+// of one. A batch does no file work itself: each file goes through one single-file job, started
+// without windows and waited for, so naming, collisions, source removal and failure detection are the
+// single-file job's. The batch moves the folder window's bar, stops between files when asked, and
+// reports one outcome for the whole list.
+
+#include <string>
+#include <vector>
+
+#include "gui/jobs/JobThread.h"
+#include "gui/jobs/JobWindows.h"
+
+namespace zarkent {
+
+class BatchJob : public jobs::JobThread {
+    Q_OBJECT
+
+protected:
+    // Refuses more than 10000 files (the message is language row 107; nothing runs and no flag
+    // changes); otherwise clears BatchStopRequested, sets JobsActive, takes the list up to its first
+    // empty entry, sets the folder bar's maximum for fewer than 100 files and hides the main window.
+    BatchJob(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count);
+    ~BatchJob() override;
+
+    // Whether the user stopped the batch (folder window) or a single-file job (progress page).
+    static bool StopRequested();
+    // Counts one file toward the next step of the bar; StepIfDue moves the bar when a step is full.
+    void Count() { ++sinceStep_; }
+    void StepIfDue();
+    // The end shared by both batches: the folder window reset and closed, JobsActive cleared, and the
+    // program ended when the user asked for it while the batch ran.
+    void Finish();
+
+    std::string FPassword;
+    std::vector<std::string> FFiles;
+    std::int32_t FCount;
+    long double FStep;
+    JobWindows windows_;
+
+private:
+    int sinceStep_ = 0;
+};
+
+class TTopluSifrele : public BatchJob {
+    Q_OBJECT
+
+public:
+    TTopluSifrele(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count)
+        : BatchJob(key, files, std::move(password), count) {}
+
+protected:
+    void Execute() override;
+};
+
+class TTopluCozumle : public BatchJob {
+    Q_OBJECT
+
+public:
+    TTopluCozumle(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count)
+        : BatchJob(key, files, std::move(password), count) {}
+
+protected:
+    void Execute() override;
+};
+
+} // namespace zarkent

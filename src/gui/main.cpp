@@ -1,0 +1,95 @@
+// Program entry of the window program: creates every window once, in a fixed order, and runs the
+// user-interface loop.
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "core/state/SharedState.h"
+#include "gui/app/AnaSayfa.h"
+#include "gui/jobs/DurumBelirt.h"
+#include "gui/jobs/DurumSayfasi.h"
+#include "gui/jobs/JobThread.h"
+#include "gui/jobs/KlasordekiDosyalariSifrelemePenceresi.h"
+#include "gui/jobs/SifreEkrani.h"
+#include "gui/jobs/SifreleJobs.h"
+#include "gui/tools/About.h"
+#include "gui/tools/GucluSifre.h"
+#include "gui/tools/MD5Summer.h"
+#include "gui/tools/RastgeleSayiUreteci.h"
+#include "gui/tools/SeffaflikAyariPenceresi.h"
+#include "gui/wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
+
+namespace {
+
+// The companion documents (help page, about text) are looked up beside the real program file, also when it
+// is started through a symbolic link (the package puts a link in the command path).
+QString ProgramFolder() {
+    return QCoreApplication::applicationDirPath() + "/";
+}
+
+// Answers --help without a display and without creating any window.
+int PrintHelp(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QString helpPage = ProgramFolder() + "help.html";
+    std::printf("Usage: zarkent [FILE | FOLDER]...\n"
+                "Opens the Zarkent window. A file is selected to be encrypted (a .zrk file to be decrypted);\n"
+                "a folder or several paths start a folder batch. zarkent-cli is the command-line tool.\n"
+                "Help page: %s%s\n",
+                helpPage.toLocal8Bit().constData(), QFileInfo::exists(helpPage) ? "" : " (missing)");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace zarkent;
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return PrintHelp(argc, argv);
+    // A file-size limit must fail the write (and remove the partial output), not kill the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Zarkent");
+    Q_INIT_RESOURCE(zarkent); // the icon lives in the window library
+    QApplication::setWindowIcon(QIcon(":/zarkent/zarkent.png"));
+
+    SharedState& state = State();
+    state.ProgramFile = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
+    state.ProgramFolder = ProgramFolder().toLocal8Bit().toStdString();
+
+    // File managers may pass relative paths.
+    QStringList paths;
+    for (const QString& argument : app.arguments().mid(1))
+        paths << QFileInfo(argument).absoluteFilePath();
+
+    TSayfa1 mainWindow(paths);
+    TSifreEx passwordDialog;
+    TDurumBelirt resultWindow;
+    TDurumSayfasi progressPage;
+    TKlasoriciSifrelemePenceresi folderWindow;
+    TGuvenliDosyaSiliciDialog wipeDialog;
+    TMD5Hesaplayici md5Window;
+    TSeffaflikAyari opacityWindow(&mainWindow); // sets the main window's opacity
+    THakkinda aboutWindow;
+    TGucluSifreSayfa1 passwordGenerator;
+    TRastgeleSayiUreteciSayfa1 randomNumbers;
+    SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
+    mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window,
+                         &opacityWindow, &aboutWindow, &passwordGenerator, &randomNumbers});
+    mainWindow.show();
+
+    const int result = app.exec();
+
+    // Jobs still running stop at their next chunk and remove their partial outputs before the windows go;
+    // nothing stays on screen meanwhile.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    state.CancelRequested = true;
+    md5Window.StopHashing();
+    jobs::JobThread::WaitForAll(std::chrono::seconds(30));
+    SetJobWindows(JobWindows());
+    return result;
+}

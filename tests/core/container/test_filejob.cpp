@@ -1,0 +1,429 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "Job.h"
+#include "TempDir.h"
+#include "core/cipher/ZarkentLib.h"
+#include "core/container/FileJob.h"
+#include "core/container/Naming.h"
+
+namespace zarkent {
+namespace {
+
+using test::ErrorOf;
+using test::Job;
+using test::PatternBytes;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+// Writes a .zrk file straight from the layout, with any stored name, as another writer would.
+std::vector<std::uint8_t> MakeZrk(const std::string& password, const std::string& storedName,
+                                  std::vector<std::uint8_t> payload) {
+    TZarkenter cipher(password);
+    std::vector<std::uint8_t> out;
+    auto put = [&](std::uint32_t w) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
+    };
+    for (std::size_t i = 0; i < CheckLength; ++i)
+        put(static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(CheckText[i]))));
+    out.push_back(0);
+    for (std::size_t i = 0; i < NameSlots; ++i)
+        put(i < storedName.size()
+                ? static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(storedName[i])))
+                : 0u);
+    out.push_back(0);
+    cipher.ApplyKeystream(payload.data(), payload.size());
+    out.insert(out.end(), payload.begin(), payload.end());
+    return out;
+}
+
+TEST(Naming, Rules) {
+    EXPECT_TRUE(IsEncryptedFileName("/a/b.zrk"));
+    EXPECT_TRUE(IsEncryptedFileName("x.tar.zrk"));
+    EXPECT_FALSE(IsEncryptedFileName("/a/b.ZRK"));
+    EXPECT_FALSE(IsEncryptedFileName("/a.zrk/b"));
+    EXPECT_FALSE(IsEncryptedFileName("/a/b.zrk.txt"));
+    EXPECT_FALSE(IsEncryptedFileName("zrk"));
+    EXPECT_EQ(DirectoryPart("/d/e/a.txt"), "/d/e/");
+    EXPECT_EQ(NamePart("/d/e/a.txt"), "a.txt");
+    EXPECT_EQ(NumberedName("/d/", "a.txt.zrk", -1), "/d/a.txt.zrk");
+    EXPECT_EQ(NumberedName("/d/", "a.txt.zrk", 12), "/d/(12)a.txt.zrk");
+}
+
+TEST(FileJob, EncryptPicksAFreeNameAndKeepsEverythingElse) {
+    TempDir dir;
+    WriteBytes(dir / "a.txt", PatternBytes(5000));
+    WriteBytes(dir / "a.txt.zrk", {1});
+    WriteBytes(dir / "(0)a.txt.zrk", {2});
+    // A planted link is a taken name; where links cannot be made, a folder is one too.
+    if (!test::MakeSymlink(dir / "a.txt.zrk", dir / "(1)a.txt.zrk")) fs::create_directory(dir / "(1)a.txt.zrk");
+    Job job;
+    const EncryptOutcome outcome = EncryptOneFile(dir / "a.txt", "pw", job.context);
+    EXPECT_EQ(outcome.output, dir / "(2)a.txt.zrk");
+    EXPECT_EQ(ReadBytes(dir / "a.txt.zrk"), std::vector<std::uint8_t>{1});
+    EXPECT_EQ(ReadBytes(dir / "(0)a.txt.zrk"), std::vector<std::uint8_t>{2});
+    RemoveSource(dir / "a.txt", outcome);
+    EXPECT_EQ(dir.Entries(), (Names{"(0)a.txt.zrk", "(1)a.txt.zrk", "(2)a.txt.zrk", "a.txt.zrk"}));
+
+    // The restored file lands beside the .zrk file under the next free form of its stored name.
+    WriteBytes(dir / "a.txt", {7});
+    const DecryptOutcome back = DecryptOneFile(dir / "(2)a.txt.zrk", "pw", job.context);
+    EXPECT_EQ(back.output, dir / "(0)a.txt");
+    EXPECT_EQ(ReadBytes(back.output), PatternBytes(5000));
+    EXPECT_EQ(ReadBytes(dir / "a.txt"), std::vector<std::uint8_t>{7});
+}
+
+TEST(FileJob, CompressedThenStoredDecryptBothRestore) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "c.bin", PatternBytes(200000, 5));
+    WriteBytes(dir / "s.bin", PatternBytes(70000, 6));
+    job.compress = true;
+    const auto c = EncryptOneFile(dir / "c.bin", "pw", job.context);
+    job.compress = false;
+    const auto s = EncryptOneFile(dir / "s.bin", "pw", job.context);
+    fs::remove(dir / "c.bin");
+    fs::remove(dir / "s.bin");
+    const auto cb = DecryptOneFile(c.output, "pw", job.context);
+    EXPECT_TRUE(cb.compressed);
+    const auto sb = DecryptOneFile(s.output, "pw", job.context);
+    EXPECT_FALSE(sb.compressed);
+    EXPECT_EQ(ReadBytes(dir / "c.bin"), PatternBytes(200000, 5));
+    EXPECT_EQ(ReadBytes(dir / "s.bin"), PatternBytes(70000, 6));
+    // Only sources and results remain: no intermediate or temporary file.
+    EXPECT_EQ(dir.Entries(), (Names{"c.bin", "c.bin.zrk", "s.bin", "s.bin.zrk"}));
+    EXPECT_TRUE(test::OwnerOnly(dir / "c.bin")); // restored plain data is readable by its owner only
+    EXPECT_TRUE(test::OwnerOnly(dir / "s.bin"));
+}
+
+TEST(FileJob, WrongPasswordLeavesTheZrkAndNoIntermediate) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "x.zrk", MakeZrk("right", "a.txt", PatternBytes(1000)));
+    WriteBytes(dir / "x.zrk.coz", {3}); // someone else's file of the intermediate name
+    const auto before = ReadBytes(dir / "x.zrk");
+    EXPECT_EQ(ErrorOf([&] { DecryptOneFile(dir / "x.zrk", "wrong", job.context); }), WrongPasswordMarker);
+    EXPECT_EQ(ReadBytes(dir / "x.zrk"), before);
+    EXPECT_EQ(dir.Entries(), (Names{"x.zrk", "x.zrk.coz"}));
+    EXPECT_EQ(ReadBytes(dir / "x.zrk.coz"), std::vector<std::uint8_t>{3});
+
+    const auto ok = DecryptOneFile(dir / "x.zrk", "right", job.context);
+    EXPECT_EQ(ok.output, dir / "a.txt");
+    EXPECT_EQ(dir.Entries(), (Names{"a.txt", "x.zrk", "x.zrk.coz"}));
+}
+
+TEST(FileJob, StoredNamesAreReducedToPlainNames) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"../../evil.txt", "evil.txt"},
+        {"/etc/passwd", "passwd"},
+        {"a\\b\\c.doc", "c.doc"},
+        {"dir/", "x"},
+        {"..", "x"},
+        {".", "x"},
+        {std::string("a\0b", 3), "x"},
+        {"ok name.txt", "ok name.txt"},
+    };
+    for (const auto& [stored, expected] : cases) {
+        TempDir dir;
+        Job job;
+        WriteBytes(dir / "x.zrk", MakeZrk("pw", stored, {1, 2, 3}));
+        const auto outcome = DecryptOneFile(dir / "x.zrk", "pw", job.context);
+        EXPECT_EQ(outcome.output, dir / expected) << stored;
+        EXPECT_EQ(ReadBytes(outcome.output), (std::vector<std::uint8_t>{1, 2, 3}));
+    }
+    // A file that was stored with no name at all is named after the .zrk file.
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "nameless.zrk", MakeZrk("pw", "", {4}));
+    EXPECT_EQ(DecryptOneFile(dir / "nameless.zrk", "pw", job.context).output, dir / "nameless");
+}
+
+TEST(FileJob, CancelRemovesPartialOutputs) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "p", PatternBytes(100000));
+    job.cancel = true;
+    EXPECT_TRUE(EncryptOneFile(dir / "p", "pw", job.context).cancelled);
+    EXPECT_EQ(dir.Entries(), Names{"p"});
+    job.cancel = false;
+    job.compress = true;
+    EncryptOneFile(dir / "p", "pw", job.context);
+    job.cancel = true;
+    EXPECT_TRUE(DecryptOneFile(dir / "p.zrk", "pw", job.context).cancelled);
+    EXPECT_EQ(dir.Entries(), (Names{"p", "p.zrk"}));
+}
+
+// A cancel confirmed in any phase (compressing, enciphering, deciphering, inflating) is seen at once,
+// before the next block or chunk, and the partial outputs go while the source stays as it was.
+TEST(FileJob, CancelInEveryPhaseRemovesPartialOutputs) {
+    struct CancelAt : ProgressSink {
+        std::atomic<bool>& cancel;
+        int at;
+        std::vector<int> positions;
+        int cancelledAt = -1;
+        CancelAt(std::atomic<bool>& flag, int position) : cancel(flag), at(position) {}
+        void SetMaximum(int) override {}
+        void SetStatus(const std::string&) override {}
+        void SetPosition(int p) override { Record(p); }
+        void MoveBar(int p) override { Record(p); }
+        void Record(int p) {
+            positions.push_back(p);
+            if (at >= 0 && p >= at && cancelledAt < 0) {
+                cancelledAt = p;
+                cancel = true;
+            }
+        }
+    };
+    struct Case {
+        const char* what;
+        bool encrypt;
+        int cancelAt;           // a bar position, or -1
+        bool atTemporaryCreate; // cancel when the temporary file is created
+    };
+    const Case cases[] = {
+        {"compressing", true, 20, false},
+        {"compressing, at the end", true, 98, false},
+        {"deciphering", false, 10, false},
+        {"inflating", false, 60, false},
+        {"inflating, from the start", false, -1, true},
+    };
+    TempDir dir;
+    Job job;
+    auto data = PatternBytes(12u << 20, 3);
+    for (std::size_t i = 0; i < data.size(); i += 2)
+        data[i] = 'z'; // half of it compresses
+    WriteBytes(dir / "p", data);
+    job.compress = true;
+    const FileOutcome packed = EncryptOneFile(dir / "p", "pw", job.context);
+    const auto zrk = ReadBytes(packed.output);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        job.cancel = false;
+        CancelAt sink(job.cancel, c.cancelAt);
+        StreamContext context = job.context;
+        context.progress = &sink;
+        if (c.atTemporaryCreate) {
+            SetFileEventHook([&](FileEvent event, const std::string& path) {
+                if (event == FileEvent::Create && path.find(TempInfix) != std::string::npos) job.cancel = true;
+                return 0;
+            });
+        }
+        const std::string source = c.encrypt ? dir / "p" : packed.output;
+        if (c.encrypt) fs::remove(packed.output);
+        const FileOutcome outcome =
+            c.encrypt ? EncryptOneFile(source, "pw", context) : DecryptOneFile(source, "pw", context);
+        SetFileEventHook({});
+        EXPECT_TRUE(outcome.cancelled);
+        if (c.encrypt) WriteBytes(packed.output, zrk);
+        EXPECT_EQ(dir.Entries(), (Names{"p", "p.zrk"}));
+        EXPECT_EQ(ReadBytes(dir / "p"), data);
+        EXPECT_EQ(ReadBytes(dir / "p.zrk"), zrk);
+        ASSERT_FALSE(sink.positions.empty());
+        if (c.cancelAt >= 0) {
+            EXPECT_EQ(sink.positions.back(), sink.cancelledAt); // nothing moved after the cancel
+            EXPECT_LE(sink.cancelledAt, c.cancelAt + 3);
+        } else {
+            EXPECT_EQ(sink.positions.back(), DecipherPhaseEnd); // deciphering was over, inflating had not moved
+        }
+    }
+}
+
+TEST(FileJob, FailedEncryptionKeepsSourceAndRemovesOutput) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "p", PatternBytes(10));
+    EXPECT_EQ(ErrorOf([&] { EncryptOneFile(dir / "p", "", job.context); }), "'-' is not a valid integer value");
+    EXPECT_EQ(ErrorOf([&] { EncryptOneFile(dir / "p", std::string(1, '\0'), job.context); }), "Division by zero");
+    EXPECT_EQ(dir.Entries(), Names{"p"});
+    EXPECT_EQ(ErrorOf([&] { EncryptOneFile(dir / "q", "pw", job.context); }),
+              "Cannot open file \"" + (dir / "q") + "\". No such file or directory");
+}
+
+// When the restored file cannot take its name, the error names the file left behind, which stays.
+TEST(FileJob, FailedRenameKeepsTheRestoredContents) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "x.zrk", MakeZrk("pw", "a.txt", {5, 6}));
+    SetFileEventHook([](FileEvent event, const std::string&) { return event == FileEvent::Rename ? EACCES : 0; });
+    const std::string error = ErrorOf([&] { DecryptOneFile(dir / "x.zrk", "pw", job.context); });
+    SetFileEventHook({});
+    EXPECT_EQ(error, "Cannot rename \"" + (dir / "x.zrk.coz") + "\" to \"" + (dir / "a.txt") + "\". Permission denied");
+    EXPECT_EQ(ReadBytes(dir / "x.zrk.coz"), (std::vector<std::uint8_t>{5, 6}));
+    EXPECT_TRUE(fs::exists(dir / "x.zrk"));
+}
+
+// Every name the file system takes round-trips: derived names that would be too long are shortened,
+// keeping their extension, and a stored name too long for a file name falls back to the .zrk's own.
+TEST(FileJob, NamesAtTheLengthLimit) {
+    TempDir dir;
+    Job job;
+    for (std::size_t length : {248u, 251u, 252u, 255u}) {
+        const std::string name = std::string(length - 4, 'a') + ".txt";
+        WriteBytes(dir / name, PatternBytes(3000));
+        for (bool compress : {false, true}) {
+            job.compress = compress;
+            const FileOutcome out = EncryptOneFile(dir / name, "pw", job.context);
+            EXPECT_TRUE(out.output.ends_with(".zrk")) << length;
+            EXPECT_LE(NamePart(out.output).size(), MaxNameBytes);
+            RemoveSource(dir / name, out);
+            const FileOutcome back = DecryptOneFile(out.output, "pw", job.context);
+            EXPECT_EQ(back.output, dir / name) << length;
+            RemoveSource(out.output, back);
+            EXPECT_EQ(ReadBytes(dir / name), PatternBytes(3000));
+            EXPECT_EQ(dir.Entries(), Names{name});
+        }
+        fs::remove(dir / name);
+    }
+    job.compress = false;
+    // A taken stored name of 254 bytes: its numbered form is shortened, the extension kept.
+    const std::string stored = std::string(250, 'n') + ".dat";
+    WriteBytes(dir / stored, {1});
+    WriteBytes(dir / "x.zrk", MakeZrk("pw", stored, {5, 6}));
+    const FileOutcome numbered = DecryptOneFile(dir / "x.zrk", "pw", job.context);
+    EXPECT_EQ(numbered.output, dir / ("(0)" + std::string(248, 'n') + ".dat"));
+    EXPECT_EQ(ReadBytes(numbered.output), (std::vector<std::uint8_t>{5, 6}));
+    // A stored name longer than any file name (a crafted file).
+    WriteBytes(dir / "y.zrk", MakeZrk("pw", std::string(300, 'm'), {7}));
+    const FileOutcome own = DecryptOneFile(dir / "y.zrk", "pw", job.context);
+    EXPECT_EQ(own.output, dir / "y");
+    EXPECT_EQ(ReadBytes(own.output), std::vector<std::uint8_t>{7});
+}
+
+} // namespace
+} // namespace zarkent
+
+namespace zarkent {
+namespace {
+
+// Files written by earlier builds must keep decrypting, and the writer must keep writing them bit for bit.
+TEST(GoldenFiles, DecryptAndReencryptIdentically) {
+    const std::string data = ZARKENT_TEST_DATA "/golden/";
+    const auto sample = ReadBytes(data + "sample.bin");
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"sample-stored.zrk", "Zarkent golden 1", false},
+        {"sample-compressed.zrk", "şifre ĞÜ 2", true},
+    };
+    for (const auto& [file, password, compressed] : cases) {
+        TempDir dir;
+        const auto golden = ReadBytes(data + file);
+        WriteBytes(dir / file, golden);
+        Job job;
+        const DecryptOutcome restored = DecryptOneFile(dir / file, password, job.context);
+        EXPECT_EQ(restored.output, dir / "sample.bin") << file;
+        EXPECT_EQ(restored.compressed, compressed) << file;
+        EXPECT_EQ(ReadBytes(restored.output), sample) << file;
+
+        job.compress = compressed;
+        fs::remove(dir / file);
+        const EncryptOutcome again = EncryptOneFile(restored.output, password, job.context);
+        EXPECT_EQ(ReadBytes(again.output), golden) << file;
+    }
+}
+
+} // namespace
+} // namespace zarkent
+
+namespace zarkent {
+namespace {
+
+using test::PatternBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+// Records the file events of one test, with paths relative to `dir` ("." for the folder itself);
+// removes the hook at the end.
+struct EventLog {
+    std::vector<std::string> events;
+    explicit EventLog(const TempDir& dir) {
+        SetFileEventHook(
+            [this, folder = dir.Path().string() + PreferredSeparator](FileEvent event, const std::string& path) {
+                if (event == FileEvent::ReadAt) return 0; // reads come from the compression threads
+                static const char* const names[] = {"create", "sync-file", "sync-folder", "rename", "remove"};
+                std::string name = path.rfind(folder, 0) == 0 ? path.substr(folder.size()) : path;
+                events.push_back(std::string(names[static_cast<int>(event)]) + " " + (name.empty() ? "." : name));
+                return 0;
+            });
+    }
+    ~EventLog() { SetFileEventHook({}); }
+};
+
+// The output is on the disk, file and folder entry, before the source goes.
+TEST(FileJob, OutputIsFlushedBeforeTheSourceIsRemoved) {
+    TempDir dir;
+    std::atomic<bool> compress{false}, cancel{false};
+    StreamContext context;
+    context.compressOption = &compress;
+    context.cancelRequested = &cancel;
+    WriteBytes(dir / "a.txt", PatternBytes(1000));
+    {
+        EventLog log(dir);
+        const FileOutcome out = EncryptOneFile(dir / "a.txt", "pw", context);
+        RemoveSource(dir / "a.txt", out);
+        EXPECT_EQ(log.events, (Names{"create a.txt.zrk", "sync-file a.txt.zrk", "sync-folder .", "remove a.txt"}));
+    }
+    {
+        EventLog log(dir);
+        const FileOutcome back = DecryptOneFile(dir / "a.txt.zrk", "pw", context);
+        RemoveSource(dir / "a.txt.zrk", back);
+        EXPECT_EQ(log.events, (Names{"create a.txt.zrk.coz", "sync-file a.txt.zrk.coz", "rename a.txt", "sync-folder .",
+                                     "remove a.txt.zrk"}));
+    }
+    compress = true;
+    const FileOutcome packed = EncryptOneFile(dir / "a.txt", "pw", context);
+    RemoveSource(dir / "a.txt", packed);
+    {
+        EventLog log(dir);
+        const FileOutcome back = DecryptOneFile(dir / "a.txt.zrk", "pw", context);
+        RemoveSource(dir / "a.txt.zrk", back);
+        ASSERT_EQ(log.events.size(), 7u) << ::testing::PrintToString(log.events);
+        EXPECT_EQ(log.events[0], "create a.txt.zrk.coz");
+        EXPECT_EQ(log.events[1].rfind("create a.txt.zrk.coz_____.tmp.tzl.", 0), 0u);
+        EXPECT_EQ(log.events[2].rfind("sync-file a.txt.zrk.coz_____.tmp.tzl.", 0), 0u);
+        EXPECT_EQ(log.events[3], "remove a.txt.zrk.coz");
+        EXPECT_EQ(log.events[4], "rename a.txt");
+        EXPECT_EQ(log.events[5], "sync-folder .");
+        EXPECT_EQ(log.events[6], "remove a.txt.zrk");
+    }
+    // Without removing the source nothing is flushed.
+    compress = false;
+    context.durable = false;
+    EventLog log(dir);
+    const FileOutcome kept = EncryptOneFile(dir / "a.txt", "pw", context);
+    EXPECT_EQ(log.events, Names{"create a.txt.zrk"});
+}
+
+} // namespace
+} // namespace zarkent
+
+namespace zarkent {
+namespace {
+
+// What a dying process removes: the files registered as partial at that moment, nothing else.
+TEST(FileSystem, PartialFilesAreRemovedOnlyWhileRegistered) {
+    TempDir dir;
+    for (const char* name : {"a", "b", "c"})
+        WriteBytes(dir / name, {1});
+    std::optional<PartialFile> a(std::in_place, dir / "a");
+    { const PartialFile b(dir / "b"); } // finished: no longer partial
+    PartialFile c(dir / "c");
+    PartialFile moved(std::move(c));
+    RemovePartialFiles();
+    EXPECT_EQ(dir.Entries(), Names{"b"});
+    WriteBytes(dir / "a", {2});
+    a.reset();
+    RemovePartialFiles();
+    EXPECT_EQ(dir.Entries(), (Names{"a", "b"}));
+}
+
+} // namespace
+} // namespace zarkent
