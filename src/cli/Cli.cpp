@@ -95,6 +95,33 @@ std::optional<long long> ParseWhole(const std::string& text, long long least, lo
     return value;
 }
 
+std::optional<long long> WholeOption(const std::vector<std::string>& args, std::size_t& i, long long least,
+                                     long long most, std::ostream& err) {
+    const std::string need = args[i] + " needs a number from " + std::to_string(least) + " to " + std::to_string(most);
+    if (i + 1 >= args.size()) {
+        UsageError(err, need);
+        return std::nullopt;
+    }
+    const auto value = ParseWhole(args[++i], least, most);
+    if (!value) UsageError(err, need + ", not '" + Printable(args[i]) + "'");
+    return value;
+}
+
+int PrintGenerated(Streams io, const std::string& what, const std::function<void(std::ostream&)>& write) {
+    try {
+        write(io.out);
+    } catch (const std::exception& e) {
+        io.err << "zarkent-cli: " << e.what() << "\n";
+        return ExitFailure;
+    }
+    io.out.flush();
+    if (!io.out) {
+        io.err << "zarkent-cli: cannot write the " << what << "\n";
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
 int UsageError(std::ostream& err, const std::string& problem) {
     if (!problem.empty()) err << "zarkent-cli: " << problem << "\n";
     err << UsageText;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -32,6 +34,16 @@ std::string Printable(std::string_view text);
 
 // A whole decimal number from `least` to `most`, digits only; nothing for any other text.
 std::optional<long long> ParseWhole(const std::string& text, long long least, long long most);
+
+// The value of the numeric option at `args[i]` ("--count 5"), from `least` to `most`; `i` moves past
+// it. A missing or bad value is reported as bad usage and gives nothing (the command then exits with
+// ExitUsage).
+std::optional<long long> WholeOption(const std::vector<std::string>& args, std::size_t& i, long long least,
+                                     long long most, std::ostream& err);
+
+// Runs `write` on the output of a command that prints what it generates; a failure of the generator
+// or of the output (a closed pipe, a full disk) is reported and gives ExitFailure.
+int PrintGenerated(Streams io, const std::string& what, const std::function<void(std::ostream&)>& write);
 
 // The commands; `args` are the arguments after the command's name.
 int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams io);

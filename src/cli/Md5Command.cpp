@@ -25,12 +25,7 @@ std::string Lower(std::string text) {
 Md5Digest DigestOf(const std::string& path) {
     if (path != "-") return Md5OfFile(path);
     File in = File::StandardInput();
-    Md5Context context;
-    Md5Start(context);
-    std::vector<std::uint8_t> buffer(1 << 20);
-    while (const std::size_t n = in.Read(buffer.data(), buffer.size()))
-        Md5Add(context, buffer.data(), static_cast<std::uint32_t>(n));
-    return Md5Finish(context);
+    return Md5OfRest(in);
 }
 
 // md5sum's way with a name holding a backslash or a line break: the line starts with a backslash and
@@ -97,10 +92,15 @@ int Check(const std::string& listPath, Streams io) {
             ++failed;
         }
     }
+    if (checked == 0) {
+        // md5sum's words for a list that holds nothing to check.
+        io.err << "zarkent-cli: " << Printable(listPath) << ": no properly formatted MD5 checksum lines found\n";
+        return ExitFailure;
+    }
     if (malformed > 0) io.err << "zarkent-cli: " << malformed << " line(s) are not digest lines\n";
     if (failed > 0) io.err << "zarkent-cli: " << failed << " of " << checked << " computed checksum(s) did NOT match\n";
     io.out << std::flush;
-    return failed > 0 || checked == 0 ? ExitFailure : ExitOk;
+    return failed > 0 ? ExitFailure : ExitOk;
 }
 
 } // namespace

@@ -37,33 +37,21 @@ int RunPassgenCommand(const std::vector<std::string>& args, Streams io) {
                         return UsageError(io.err, "--chars cannot hold control characters");
             }
         } else if (arg == "--length" || arg == "--count") {
-            const bool isLength = arg == "--length";
-            const long long most = isLength ? kMaxPasswordLength : kMaxPasswordCount;
-            const std::string need = arg + " needs a number from 1 to " + std::to_string(most);
-            if (i + 1 >= args.size()) return UsageError(io.err, need);
-            const auto value = ParseWhole(args[++i], 1, most);
-            if (!value) return UsageError(io.err, need + ", not '" + Printable(args[i]) + "'");
-            (isLength ? length : count) = *value;
+            const auto value =
+                WholeOption(args, i, 1, arg == "--length" ? kMaxPasswordLength : kMaxPasswordCount, io.err);
+            if (!value) return ExitUsage;
+            (arg == "--length" ? length : count) = *value;
         } else {
             return UsageError(io.err, "unknown passgen argument '" + Printable(arg) + "'");
         }
     }
-    try {
+    return PrintGenerated(io, "passwords", [&](std::ostream& out) {
         for (long long i = 0; i < count; ++i) {
             std::string password = MakePassword(pool, static_cast<int>(length), SecureRandomBelow);
-            io.out << password << '\n';
+            out << password << '\n';
             SecureClear(password.data(), password.size());
         }
-    } catch (const std::exception& e) {
-        io.err << "zarkent-cli: " << e.what() << "\n";
-        return ExitFailure;
-    }
-    io.out.flush();
-    if (!io.out) {
-        io.err << "zarkent-cli: cannot write the passwords\n";
-        return ExitFailure;
-    }
-    return ExitOk;
+    });
 }
 
 } // namespace zarkent::cli

@@ -65,10 +65,8 @@ int RunRandomCommand(const std::vector<std::string>& args, Streams io) {
                                               Printable(args[i]) + "'");
             }
         } else if (arg == "--count") {
-            const std::string need = "--count needs a number from 0 to 2147483647";
-            if (!hasValue) return UsageError(io.err, need);
-            const auto value = ParseWhole(args[++i], 0, 2147483647);
-            if (!value) return UsageError(io.err, need + ", not '" + Printable(args[i]) + "'");
+            const auto value = WholeOption(args, i, 0, 2147483647, io.err);
+            if (!value) return ExitUsage;
             options.count = *value;
         } else if (arg == "--format") {
             const std::string format = hasValue ? args[++i] : std::string();
@@ -96,21 +94,12 @@ int RunRandomCommand(const std::vector<std::string>& args, Streams io) {
         RandomizeFromClock();
         draw = SharedDraw;
     }
-    try {
+    return PrintGenerated(io, "numbers", [&](std::ostream& out) {
         if (options.asWindow)
-            io.out << MakeNumberList(options.style, static_cast<int>(options.count), options.bound, draw);
+            out << MakeNumberList(options.style, static_cast<int>(options.count), options.bound, draw);
         else
-            PrintLines(options, draw, io.out);
-    } catch (const std::exception& e) {
-        io.err << "zarkent-cli: " << e.what() << "\n";
-        return ExitFailure;
-    }
-    io.out.flush();
-    if (!io.out) {
-        io.err << "zarkent-cli: cannot write the numbers\n";
-        return ExitFailure;
-    }
-    return ExitOk;
+            PrintLines(options, draw, out);
+    });
 }
 
 } // namespace zarkent::cli

@@ -3,27 +3,7 @@
 set -u
 CLI=$(realpath "$1")
 DATA=$(realpath "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-passes=0
-
-check() { # check DESCRIPTION EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then
-        passes=$((passes + 1))
-    else
-        failures=$((failures + 1))
-        printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
-    fi
-}
-run() { # run ARGS... ; sets rc, out, err
-    "$CLI" "$@" >out.txt 2>err.txt </dev/null
-    rc=$?
-    out=$(cat out.txt)
-    err=$(cat err.txt)
-}
-listing() { ls -A | grep -v -e '^out.txt$' -e '^err.txt$' -e '^pw' | tr '\n' ' '; }
+source "$(dirname "$0")/lib.sh"
 
 printf 'secret\n' >pw
 printf 'other\r\n' >pw-wrong
@@ -190,6 +170,17 @@ check "check all OK" 0 "$rc"; check "check lines" 5 "$(grep -c ': OK$' out.txt)"
 printf 'changed' >m1
 run md5 --check list.md5
 check "check failure exit" 1 "$rc"; check "check failed line" "m1: FAILED" "$(grep FAILED out.txt)"
+# A list written on Windows (CR LF) checks the same; a list with nothing to check fails as md5sum's does.
+sed 's/$/\r/' list.md5 >crlf.md5
+run md5 --check crlf.md5
+check "CR LF list" "m1: FAILED|m2: OK" "$(grep -e '^m1:' -e '^m2:' out.txt | tr '\n' '|' | sed 's/|$//')"
+for list in empty junk; do
+    if [ $list = empty ]; then : >$list.md5; else printf 'not a digest\r\n%s\n' "$(printf '%031d' 0)  m1" >$list.md5; fi
+    run md5 --check $list.md5
+    check "$list list exit" 1 "$rc"
+    check "$list list message" "zarkent-cli: $list.md5: no properly formatted MD5 checksum lines found" "$err"
+done
+rm -f crlf.md5 empty.md5 junk.md5
 run md5 --upper m2; check "upper" "D41D8CD98F00B204E9800998ECF8427E  m2" "$out"
 check "standard input" "900150983cd24fb0d6963f7d28e17f72  -" "$(printf abc | "$CLI" md5 -)"
 run md5 missing m2; check "md5 missing exit" 1 "$rc"; check "md5 goes on" "d41d8cd98f00b204e9800998ecf8427e  m2" "$out"
@@ -264,5 +255,4 @@ if command -v script >/dev/null; then
     check "terminal output" "t.txt.zrk" "$(ls t.txt*)"
 fi
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

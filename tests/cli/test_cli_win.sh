@@ -8,28 +8,7 @@ CLI=$(realpath "$1")
 DATA=$(realpath "$2")
 EMULATOR=${3:-}
 LINUX_CLI=${4:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-failures=0
-passes=0
-
-check() { # check DESCRIPTION EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then
-        passes=$((passes + 1))
-    else
-        failures=$((failures + 1))
-        printf 'FAIL: %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
-    fi
-}
-win() { $EMULATOR "$CLI" "$@"; }
-run() { # run ARGS... ; sets rc, out, err
-    win "$@" >out.txt 2>err.txt </dev/null
-    rc=$?
-    out=$(cat out.txt)
-    err=$(cat err.txt)
-}
-listing() { ls -A | grep -v -e '^out.txt$' -e '^err.txt$' -e '^pw' | tr '\n' ' '; }
+source "$(dirname "$0")/lib.sh"
 
 printf 'secret\n' >pw
 printf 'other\r\n' >pw-wrong
@@ -49,7 +28,7 @@ check "decrypt restores" "" "$(cmp data.bin orig.bin)"
 check "decrypt leaves plain only" "data.bin orig.bin " "$(listing)"
 
 # --keep, --compress, "(n)" names, and the password from standard input (CRLF line end dropped).
-printf 'secret\r\nsecond line\n' | win encrypt --keep --compress --password-file - data.bin >out.txt 2>err.txt
+printf 'secret\r\nsecond line\n' | cli encrypt --keep --compress --password-file - data.bin >out.txt 2>err.txt
 check "stdin password exit" 0 "$?"
 run encrypt --keep --password-file pw data.bin
 check "second output is numbered" "(0)data.bin.zrk" "$out"
@@ -100,11 +79,11 @@ check "md5 lines" "900150983cd24fb0d6963f7d28e17f72  m1
 d41d8cd98f00b204e9800998ecf8427e  m2" "$out"
 cp out.txt list.md5
 run md5 --check list.md5; check "md5 check" "m1: OK m2: OK" "$(echo $out)"
-check "md5 of standard input" "900150983cd24fb0d6963f7d28e17f72  -" "$(printf abc | win md5 -)"
+check "md5 of standard input" "900150983cd24fb0d6963f7d28e17f72  -" "$(printf abc | cli md5 -)"
 rm -f m1 m2 list.md5
 
 # Exact bytes on standard output: CR LF only where the window's layout puts it.
-win random --bound 100 --count 9 --format pascal --as-window >win.txt
+cli random --bound 100 --count 9 --format pascal --as-window >win.txt
 check "window layout bytes" 1 "$(LC_ALL=C grep -cE '^(\$00[0-6][0-9A-F],){8}'$'\r''$' win.txt)"
 check "one CR only" 1 "$(tr -cd '\r' <win.txt | wc -c)"
 run passgen --length 20 --count 3 --digits
@@ -134,5 +113,4 @@ if [ -n "$LINUX_CLI" ]; then
     done
 fi
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

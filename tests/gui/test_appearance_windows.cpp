@@ -43,10 +43,6 @@ QString English(int row) {
     return QString::fromUtf8(EnglishText(row).data(), static_cast<qsizetype>(EnglishText(row).size()));
 }
 
-void WriteFile(const std::string& path, const QByteArray& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.constData(), bytes.size());
-}
-
 // Shows a top-level window and waits until it has the keyboard.
 bool ShowActive(QWidget& window) {
     window.show();
@@ -226,7 +222,7 @@ private slots:
         // A byte order mark and Windows line ends are not part of the text.
         QByteArray bytes = "\xEF\xBB\xBF" + lines.toUtf8() + "\n";
         bytes.replace("\n", "\r\n");
-        WriteFile(folder.File(), bytes);
+        WriteText(folder.File(), bytes.toStdString());
         DialogScript script; // nothing may be asked
         THakkinda about;
         QCOMPARE(about.Hakkinda_Aciklama->toPlainText(), lines);
@@ -248,7 +244,7 @@ private slots:
         if (kind == "folder") {
             std::filesystem::create_directory(folder.File());
         } else if (kind == "unreadable") {
-            WriteFile(folder.File(), "secret");
+            WriteText(folder.File(), "secret");
             std::filesystem::permissions(folder.File(), std::filesystem::perms::none);
             if (std::ifstream(folder.File()).good()) QSKIP("running with the right to read any file");
         }

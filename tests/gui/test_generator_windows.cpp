@@ -54,8 +54,7 @@ void ExpectGeneralError(DialogScript& script, const QString& text) {
 }
 
 QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<cannot read>");
+    return QByteArray::fromStdString(ReadText(path.toStdString()));
 }
 
 // Whether `label` shows pixels of a clear red.

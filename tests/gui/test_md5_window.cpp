@@ -46,10 +46,6 @@ QString Turkish(int row) {
     return QString::fromUtf8(TurkishText(row).data(), qsizetype(TurkishText(row).size()));
 }
 
-void WriteText(const std::string& path, const QByteArray& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.constData(), bytes.size());
-}
-
 // Reads the text back out of the rich text the window saves: paragraphs, tabs, escaped characters and
 // Unicode escapes (with the one fallback character each announces); the font table and other
 // destinations are skipped. Anything else an escape could mean fails the test.
@@ -197,7 +193,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, digest);
         const QString path = P(name.toUtf8().constData());
-        WriteText(path.toStdString(), content);
+        WriteText(path.toStdString(), content.toStdString());
 
         const QDateTime before = QDateTime::currentDateTime();
         ClickFile(path);

@@ -96,6 +96,17 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string ReadText(const std::string& path) {
+    const auto bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void WriteText(const std::string& path, std::string_view text) {
+    const std::filesystem::path parent = PathOf(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent);
+    WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
 bool MakeSymlink(const std::string& target, const std::string& link) {
     std::error_code error;
     std::filesystem::create_symlink(PathOf(target), PathOf(link), error);

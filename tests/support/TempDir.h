@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zarkent::test {
@@ -32,6 +33,10 @@ std::filesystem::path PathOf(const std::string& path);
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+// The same as text; WriteText makes the folders on the way. Both throw when the file cannot be read or
+// written.
+std::string ReadText(const std::string& path);
+void WriteText(const std::string& path, std::string_view text);
 // Makes `link` a symbolic link to `target`; false where the system cannot make one (Windows without
 // the right to, Wine).
 bool MakeSymlink(const std::string& target, const std::string& link);

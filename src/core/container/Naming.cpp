@@ -14,7 +14,8 @@ std::string FitName(std::string_view name, std::size_t reserve) {
     if (name.size() + reserve <= MaxNameBytes) return std::string(name);
     const std::size_t dot = name.rfind('.');
     const std::string_view extension =
-        dot != std::string_view::npos && dot > 0 && name.size() - dot <= 16 ? name.substr(dot) : std::string_view();
+        dot != std::string_view::npos && dot > 0 && name.size() - dot <= MaxKeptExtensionBytes ? name.substr(dot)
+                                                                                               : std::string_view();
     std::size_t keep = MaxNameBytes - std::min(MaxNameBytes, reserve + extension.size());
     // Never cut inside a UTF-8 character.
     while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)

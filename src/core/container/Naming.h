@@ -17,6 +17,9 @@ inline constexpr std::string_view IntermediateExtension = ".coz";
 inline constexpr std::size_t MaxStoredNameLength = 512;
 // The longest file name (one path component) the file systems take, in bytes.
 inline constexpr std::size_t MaxNameBytes = 255;
+// The longest extension (with its dot) that a shortened name keeps; anything longer is taken as part of
+// the name (a dot inside a long sentence is no extension).
+inline constexpr std::size_t MaxKeptExtensionBytes = 16;
 
 // A path is an encrypted file when its last component's text from the last "." is exactly ".zrk".
 bool IsEncryptedFileName(std::string_view path);

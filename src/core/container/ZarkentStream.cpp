@@ -169,11 +169,14 @@ void TZarkentStreamSifreleyici::PhaseDone(std::uint64_t done) {
 }
 
 File TZarkentStreamSifreleyici::CreateTempFile() {
+    // The temporary name ends in a random number below TempNumberBound, whose digits the name reserves.
+    constexpr std::uint32_t TempNumberBound = 999;
+    const std::size_t numberDigits = NumberToText(TempNumberBound - 1).size();
     RandomizeFromClock();
     std::string name;
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        name = DirectoryPart(FPlainName) + FitName(NamePart(FPlainName), TempInfix.size() + 3) +
-               std::string(TempInfix) + NumberToText(RandomBelow(999));
+        name = DirectoryPart(FPlainName) + FitName(NamePart(FPlainName), TempInfix.size() + numberDigits) +
+               std::string(TempInfix) + NumberToText(RandomBelow(TempNumberBound));
         File file = File::TryCreateNew(name, Access::OwnerOnly);
         if (file.IsOpen()) {
             FTempName = name;

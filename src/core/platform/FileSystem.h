@@ -90,6 +90,8 @@ public:
 private:
     File(NativeHandle handle, std::string path) : handle_(handle), path_(std::move(path)) {}
     [[noreturn]] void Fail(const char* what, int error) const;
+    // One read of at most `want` bytes at the position (`at` < 0) or at `at`; 0 at the end of the file.
+    std::size_t ReadSome(void* out, std::size_t want, std::int64_t at) const;
     int Fd() const { return static_cast<int>(handle_); } // the handle as a POSIX descriptor
 
     NativeHandle handle_ = InvalidHandle;

@@ -23,6 +23,7 @@
 namespace zarkent {
 
 using detail::Announce;
+using detail::ReadUntilFullOrEnd;
 
 std::string SystemErrorText(int error) {
     char buffer[256];
@@ -205,36 +206,24 @@ File File::CreateNew(const std::string& path, Access access) {
     return file;
 }
 
-std::size_t File::Read(void* buffer, std::size_t size) {
-    auto* out = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(Fd(), out + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail("Cannot read file", errno);
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
+std::size_t File::ReadSome(void* out, std::size_t want, std::int64_t at) const {
+    for (;;) {
+        const ssize_t n = at < 0 ? ::read(Fd(), out, want) : ::pread(Fd(), out, want, static_cast<off_t>(at));
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) Fail("Cannot read file", errno); // a signal before anything was read: again
     }
-    return done;
+}
+
+std::size_t File::Read(void* buffer, std::size_t size) {
+    return ReadUntilFullOrEnd(
+        buffer, size, [this](unsigned char* out, std::size_t want, std::size_t) { return ReadSome(out, want, -1); });
 }
 
 std::size_t File::ReadAt(void* buffer, std::size_t size, std::int64_t offset) const {
     if (const int error = Announce(FileEvent::ReadAt, path_)) Fail("Cannot read file", error);
-    auto* out = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n =
-            ::pread(Fd(), out + done, size - done, static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            Fail("Cannot read file", errno);
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    return ReadUntilFullOrEnd(buffer, size, [&](unsigned char* out, std::size_t want, std::size_t done) {
+        return ReadSome(out, want, offset + static_cast<std::int64_t>(done));
+    });
 }
 
 void File::Write(const void* data, std::size_t size) {

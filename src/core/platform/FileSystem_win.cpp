@@ -20,6 +20,7 @@
 namespace zarkent {
 
 using detail::Announce;
+using detail::ReadUntilFullOrEnd;
 using win::ErrorText;
 using win::HandleGuard;
 using win::LongPath;
@@ -358,44 +359,33 @@ File File::CreateNew(const std::string& path, Access access) {
     return file;
 }
 
-std::size_t File::Read(void* buffer, std::size_t size) {
-    auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        DWORD got = 0;
-        if (!::ReadFile(Native(handle_), out + done, static_cast<DWORD>(std::min(size - done, MaxIo)), &got, nullptr)) {
-            const DWORD error = ::GetLastError();
-            if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) break; // the writer is gone: the end
-            Fail("Cannot read file", static_cast<int>(error));
-        }
-        if (got == 0) break;
-        done += got;
+// A pipe whose writer is gone, or a positioned read past the end, reads nothing. A positioned read on
+// a synchronous handle also moves its file pointer; callers of ReadAt do not use Read on the same file.
+std::size_t File::ReadSome(void* out, std::size_t want, std::int64_t at) const {
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(at) & 0xFFFFFFFFu);
+    position.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(at) >> 32);
+    DWORD got = 0;
+    if (!::ReadFile(Native(handle_), out, static_cast<DWORD>(std::min(want, MaxIo)), &got,
+                    at < 0 ? nullptr : &position)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return 0;
+        Fail("Cannot read file", static_cast<int>(error));
     }
-    return done;
+    return got;
+}
+
+std::size_t File::Read(void* buffer, std::size_t size) {
+    return ReadUntilFullOrEnd(
+        buffer, size, [this](unsigned char* out, std::size_t want, std::size_t) { return ReadSome(out, want, -1); });
 }
 
 std::size_t File::ReadAt(void* buffer, std::size_t size, std::int64_t offset) const {
-    // Positioned reads on a synchronous handle also move its file pointer; callers of ReadAt do not
-    // use Read on the same file.
     if (const int error = Announce(FileEvent::ReadAt, path_))
         throw ZarkentError("Cannot read file \"" + path_ + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
-    auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        OVERLAPPED at{};
-        const auto position = static_cast<std::uint64_t>(offset) + done;
-        at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(position >> 32);
-        DWORD got = 0;
-        if (!::ReadFile(Native(handle_), out + done, static_cast<DWORD>(std::min(size - done, MaxIo)), &got, &at)) {
-            const DWORD error = ::GetLastError();
-            if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) break;
-            Fail("Cannot read file", static_cast<int>(error));
-        }
-        if (got == 0) break;
-        done += got;
-    }
-    return done;
+    return ReadUntilFullOrEnd(buffer, size, [&](unsigned char* out, std::size_t want, std::size_t done) {
+        return ReadSome(out, want, offset + static_cast<std::int64_t>(done));
+    });
 }
 
 void File::Write(const void* data, std::size_t size) {

@@ -23,15 +23,4 @@ void SecureRandomBytes(void* data, std::size_t size) {
     }
 }
 
-std::uint32_t SecureRandomBelow(std::uint32_t range) {
-    if (range <= 1) return 0;
-    // 2^32 mod range values at the top of the 32-bit span would make the low results likelier.
-    const std::uint32_t rejectFrom = static_cast<std::uint32_t>(-range) % range; // == 2^32 mod range
-    for (;;) {
-        std::uint32_t value;
-        SecureRandomBytes(&value, sizeof value);
-        if (value >= rejectFrom) return value % range;
-    }
-}
-
 } // namespace zarkent

@@ -179,29 +179,31 @@ Md5Digest Md5OfString(std::string_view text) {
     return Md5OfBuffer(text.data(), text.size());
 }
 
-Md5Digest Md5OfStream(File& file, const Md5Progress& progress) {
-    const std::int64_t position = file.Position();
-    const auto total = static_cast<std::uint64_t>(file.Size());
+Md5Digest Md5OfRest(File& file, std::uint64_t total, const Md5Progress& progress) {
     Md5Context context;
     Md5Start(context);
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(ReadSize);
     std::uint64_t done = 0;
+    // To the real end: a file that grows while it is read is read as far as it goes.
+    while (const std::size_t n = file.Read(buffer.get(), ReadSize)) {
+        Md5Add(context, buffer.get(), static_cast<std::uint32_t>(n));
+        done += n;
+        if (progress) progress(done, total);
+    }
+    return Md5Finish(context);
+}
+
+Md5Digest Md5OfStream(File& file, const Md5Progress& progress) {
+    const std::int64_t position = file.Position();
     try {
         file.Seek(0);
-        // To the real end: a file that grows while it is read is read as far as it goes.
-        for (;;) {
-            const std::size_t n = file.Read(buffer.get(), ReadSize);
-            if (n == 0) break;
-            Md5Add(context, buffer.get(), static_cast<std::uint32_t>(n));
-            done += n;
-            if (progress) progress(done, total);
-        }
+        const Md5Digest digest = Md5OfRest(file, static_cast<std::uint64_t>(file.Size()), progress);
+        file.Seek(position);
+        return digest;
     } catch (...) {
         file.Seek(position);
         throw;
     }
-    file.Seek(position);
-    return Md5Finish(context);
 }
 
 Md5Digest Md5OfFile(const std::string& path, const Md5Progress& progress) {

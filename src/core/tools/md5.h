@@ -36,6 +36,9 @@ using Md5Progress = std::function<void(std::uint64_t done, std::uint64_t total)>
 // The whole file from offset 0 to its real end (64-bit sizes); the file's position is restored, also
 // when a read fails.
 Md5Digest Md5OfStream(File& file, const Md5Progress& progress = {});
+// From the file's position to its end, without seeking (a pipe or a terminal is read this way); the
+// progress reports `total` as the size.
+Md5Digest Md5OfRest(File& file, std::uint64_t total = 0, const Md5Progress& progress = {});
 // Opens a regular file by name (never through a link, never blocking on a FIFO) and digests it.
 Md5Digest Md5OfFile(const std::string& path, const Md5Progress& progress = {});
 

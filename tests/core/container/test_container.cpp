@@ -15,11 +15,7 @@
 namespace zarkent {
 namespace {
 
-using test::ErrorOf;
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 namespace fs = std::filesystem;
 
 struct RecordingSink : ProgressSink {

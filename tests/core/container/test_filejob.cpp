@@ -16,12 +16,7 @@
 namespace zarkent {
 namespace {
 
-using test::ErrorOf;
-using test::Job;
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
@@ -336,9 +331,7 @@ TEST(GoldenFiles, DecryptAndReencryptIdentically) {
 namespace zarkent {
 namespace {
 
-using test::PatternBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 
 // Records the file events of one test, with paths relative to `dir` ("." for the folder itself);
 // removes the hook at the end.

@@ -11,10 +11,7 @@
 namespace zarkent {
 namespace {
 
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t B = DeflateBlockSize;
 

@@ -20,12 +20,7 @@
 namespace zarkent {
 namespace {
 
-using test::ErrorOf;
-using test::Job;
-using test::PatternBytes;
-using test::ReadBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 

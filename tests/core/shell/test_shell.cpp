@@ -29,14 +29,7 @@ ShellInput Input(LanguageSet set, const std::string& program = "/opt/zarkent/zar
     return {program, TextsOf(set), TextsOf(LanguageSet::Turkish), TextsOf(LanguageSet::English), {}};
 }
 
-std::string ReadText(const std::string& path) {
-    const auto bytes = test::ReadBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-void WriteText(const std::string& path, const std::string& text) {
-    fs::create_directories(fs::path(path).parent_path());
-    test::WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
+using namespace test;
 
 std::size_t Count(const std::string& text, const std::string& part) {
     std::size_t count = 0;

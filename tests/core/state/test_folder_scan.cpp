@@ -11,8 +11,7 @@
 namespace zarkent {
 namespace {
 
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 

@@ -12,10 +12,7 @@
 namespace zarkent {
 namespace {
 
-using test::ErrorOf;
-using test::PatternBytes;
-using test::TempDir;
-using test::WriteBytes;
+using namespace test;
 namespace fs = std::filesystem;
 
 TEST(Md5, Rfc1321TestSuite) {
