@@ -55,6 +55,42 @@ TEST(Naming, Rules) {
     EXPECT_EQ(NumberedName("/d/", "a.txt.zrk", 12), "/d/(12)a.txt.zrk");
 }
 
+// Whether `text` is well-formed UTF-8 (no cut character, no stray continuation byte).
+bool ValidUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80             ? 1
+                                   : (lead & 0xE0) == 0xC0 ? 2
+                                   : (lead & 0xF0) == 0xE0 ? 3
+                                   : (lead & 0xF8) == 0xF0 ? 4
+                                                           : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+// A shortened name is cut between characters, keeps its extension and leaves room for what follows.
+TEST(Naming, ShortenedNamesStayWholeCharacters) {
+    std::string g150;
+    for (int i = 0; i < 150; ++i)
+        g150 += "\xC4\x9F"; // U+011F, two bytes
+    struct Case {
+        std::string name;
+        std::size_t reserve;
+    };
+    const Case cases[] = {{g150 + ".txt", 4}, {g150 + ".txt", 5}, {g150 + ".txt", 3}, {g150, 4}, {g150, 7}};
+    for (const Case& c : cases) {
+        const std::string fitted = FitName(c.name, c.reserve);
+        EXPECT_TRUE(ValidUtf8(fitted)) << c.reserve;
+        EXPECT_LE(fitted.size() + c.reserve, MaxNameBytes) << c.reserve;
+        EXPECT_GE(fitted.size() + c.reserve, MaxNameBytes - 1) << c.reserve; // at most one byte of a character lost
+        EXPECT_EQ(fitted.ends_with(".txt"), c.name.ends_with(".txt")) << c.reserve;
+    }
+}
+
 TEST(FileJob, EncryptPicksAFreeNameAndKeepsEverythingElse) {
     TempDir dir;
     WriteBytes(dir / "a.txt", PatternBytes(5000));
@@ -280,6 +316,17 @@ TEST(FileJob, NamesAtTheLengthLimit) {
         fs::remove(dir / name);
     }
     job.compress = false;
+    // 126 two-byte characters (252 bytes): the .zrk name is shortened between characters.
+    std::string turkish;
+    for (int i = 0; i < 126; ++i)
+        turkish += "\xC4\x9F";
+    WriteBytes(dir / turkish, PatternBytes(10));
+    const FileOutcome shortened = EncryptOneFile(dir / turkish, "pw", job.context);
+    EXPECT_TRUE(ValidUtf8(NamePart(shortened.output)));
+    EXPECT_LE(NamePart(shortened.output).size(), MaxNameBytes);
+    EXPECT_TRUE(shortened.output.ends_with(".zrk"));
+    fs::remove(PathOf(dir / turkish));
+    fs::remove(PathOf(shortened.output));
     // A taken stored name of 254 bytes: its numbered form is shortened, the extension kept.
     const std::string stored = std::string(250, 'n') + ".dat";
     WriteBytes(dir / stored, {1});

@@ -475,6 +475,70 @@ TEST(LinuxShell, AFolderThatCannotBeWrittenGivesOneMessage) {
     EXPECT_TRUE(fs::exists(blocked.Config("mimeapps.list")));
 }
 
+// Every file the writer makes goes through the same steps, and the order is what makes it safe: a
+// temporary file is created, flushed, renamed over the name, and then the folder is flushed so that the
+// rename itself is on the disk.
+TEST(LinuxShell, EveryFileIsFlushedThenRenamedThenItsFolderFlushed) {
+    Home home;
+    std::vector<std::string> steps;
+    std::string temporary;
+    SetFileEventHook([&](FileEvent event, const std::string& path) {
+        const bool ours = path.find("/.zarkent-") != std::string::npos;
+        if (event == FileEvent::Create && ours) {
+            temporary = path;
+            steps.push_back("create");
+        } else if (event == FileEvent::SyncFile) {
+            steps.push_back(path == temporary ? "flush" : "flush of another file");
+        } else if (event == FileEvent::SyncFolder) {
+            const bool renamed = !temporary.empty() && !fs::exists(temporary);
+            std::string folder = path;
+            while (folder.size() > 1 && folder.back() == '/')
+                folder.pop_back();
+            const bool itsFolder = !temporary.empty() && fs::path(temporary).parent_path() == folder;
+            steps.push_back(std::string("folder flush") + (renamed ? "" : " before the rename") +
+                            (itsFolder ? "" : " of another folder"));
+            temporary.clear();
+        } else {
+            steps.push_back("other event");
+        }
+        return 0;
+    });
+    const ShellWriteResult result = home.ApplyBoth(Input(LanguageSet::English));
+    SetFileEventHook({});
+    ASSERT_TRUE(result.Ok());
+    // Programs such as update-mime-database add files of their own: count what the writer created.
+    const auto files = std::count(steps.begin(), steps.end(), "create");
+    std::vector<std::string> expected;
+    for (auto i = files; i > 0; --i)
+        expected.insert(expected.end(), {"create", "flush", "folder flush"});
+    EXPECT_GT(files, 5);
+    EXPECT_EQ(steps, expected);
+}
+
+// Another program rewrites mimeapps.list while ours is being written: its change is read again and kept
+// beside our line, never overwritten by a list made from the older text.
+TEST(SharedFiles, AListRewrittenMeanwhileKeepsBothChanges) {
+    Home home;
+    WriteText(home.Config("mimeapps.list"), "[Default Applications]\ntext/html=a.desktop\n");
+    bool rewritten = false;
+    SetFileEventHook([&](FileEvent event, const std::string& path) {
+        if (event == FileEvent::SyncFile && !rewritten && path.find(home.folders.config + "/.zarkent-") == 0) {
+            rewritten = true;
+            WriteText(home.Config("other.tmp"), "[Default Applications]\ntext/html=a.desktop\nimage/png=eog.desktop\n");
+            fs::rename(home.Config("other.tmp"), home.Config("mimeapps.list"));
+        }
+        return 0;
+    });
+    const ShellWriteResult result = home.ApplyBoth(Input(LanguageSet::English));
+    SetFileEventHook({});
+    ASSERT_TRUE(result.Ok());
+    EXPECT_TRUE(rewritten);
+    EXPECT_EQ(ReadText(home.Config("mimeapps.list")),
+              "[Default Applications]\n" + std::string(MimeType) +
+                  "=zarkent.desktop\ntext/html=a.desktop\nimage/png=eog.desktop\n");
+    EXPECT_EQ(home.Names(home.folders.config), (std::vector<std::string>{"Thunar", "mimeapps.list"}));
+}
+
 TEST(LinuxShell, AFailedFlushKeepsTheOldFile) {
     Home home;
     ASSERT_TRUE(home.ApplyBoth(Input(LanguageSet::English)).Ok());
