@@ -59,7 +59,7 @@ void ResetState() {
     s.BatchPassword.clear();
     s.BatchFileList.clear();
     s.BatchFromMain = false;
-    s.BatchStopRequested = false;
+    // BatchStopRequested is left alone: every batch clears it when it starts.
     s.EncryptFailed = false;
     s.DecryptFailed = false;
     s.SelectedLanguage = 0;
