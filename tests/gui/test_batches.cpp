@@ -5,13 +5,18 @@
 #include <QtTest>
 
 #include <atomic>
+#include <fcntl.h>
 #include <filesystem>
+#include <new>
+#include <system_error>
 #include <thread>
+#include <unistd.h>
 
 #include "DialogScript.h"
 #include "FileEventGate.h"
 #include "TempDir.h"
 #include "core/container/FileJob.h"
+#include "core/container/Naming.h"
 #include "core/lang/Language.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Paths.h"
@@ -107,7 +112,7 @@ private slots:
         s.JobsActive = false;
         s.CloseWhenJobsFinish = false;
         s.CancelRequested = false;
-        s.BatchStopRequested = false;
+        // BatchStopRequested is left as the last test left it: starting a batch must clear it.
         s.EncryptFailed = false;
         s.DecryptFailed = false;
         s.BatchPassword.clear();
@@ -271,6 +276,97 @@ private slots:
         Names expected{"f1000.zrk", "f1001.zrk", "f1002.zrk"};
         for (int i = 3; i < 10; ++i)
             expected.push_back("f" + std::to_string(1000 + i));
+        QCOMPARE(dir->Entries(), expected);
+
+        // The stop belonged to that batch: the next one takes every file of its folder.
+        TempDir other;
+        for (const char* name : {"a", "b", "c", "d"})
+            WriteBytes(other / name, PatternBytes(300));
+        State().BatchFolder = other.Path().string() + "/";
+        State().BatchFromMain = true;
+        folder->show();
+        State().BatchPassword = "pw";
+        folder->basla->click();
+        QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(result->isVisible());
+        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(other.Entries(), (Names{"a.zrk", "b.zrk", "c.zrk", "d.zrk"}));
+    }
+
+    // A folder of exactly as many files as a batch takes starts its batch.
+    void tenThousandFilesStart() {
+        for (int i = 0; i < 10000; ++i) {
+            const std::string name = *dir / ("f" + std::to_string(10000 + i));
+            const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        {
+            FileEventGate gate(FileEvent::Create, NameIs("f10000.zrk"));
+            StartFolder(1);
+            QTRY_VERIFY(gate.Reached());
+            QCoreApplication::sendPostedEvents();
+            QCOMPARE(State().CmdLineFileCount, 10000);
+            QCOMPARE(folder->mesaj->text(), Row(91));
+            QVERIFY(!main->window.isVisible());
+            folder->iptal->click(); // one file is enough to know it started
+        }
+        QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(!result->isVisible());
+        const Names entries = dir->Entries();
+        QCOMPARE(int(entries.size()), 10000);
+        QCOMPARE(entries.front(), std::string("f10000.zrk"));
+        QCOMPARE(entries[1], std::string("f10001"));
+    }
+
+    // A failure that is not a failed file (a job that cannot be started, memory running out) ends the
+    // batch through its error step like any other: the error is reported, the folder window is reset,
+    // the main window is back and JobsActive is clear; files before it stay processed.
+    void otherFailuresGoThroughTheErrorStep_data() {
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<bool>("outOfMemory");
+        QTest::newRow("encryption, thread not started") << 1 << false;
+        QTest::newRow("encryption, out of memory") << 1 << true;
+        QTest::newRow("decryption, thread not started") << 2 << false;
+        QTest::newRow("decryption, out of memory") << 2 << true;
+    }
+    void otherFailuresGoThroughTheErrorStep() {
+        QFETCH(int, direction);
+        QFETCH(bool, outOfMemory);
+        MakeFiles(3);
+        if (direction == 2) {
+            for (int i = 0; i < 3; ++i) {
+                const std::string file = *dir / ("f" + std::to_string(1000 + i));
+                RemoveSource(file, EncryptOneFile(file, "pw", {}));
+            }
+        }
+        const std::string second = direction == 1 ? "f1001" : "f1001.zrk";
+        BatchJob::SetFileStartHook([second, outOfMemory](const std::string& file) {
+            if (NamePart(file) != second) return;
+            if (outOfMemory) throw std::bad_alloc();
+            throw std::system_error(EAGAIN, std::generic_category(), "Cannot start a thread");
+        });
+        struct RemoveHook {
+            ~RemoveHook() { BatchJob::SetFileStartHook({}); }
+        } removeHook;
+        StartFolder(direction);
+        QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
+        QCoreApplication::sendPostedEvents();
+
+        const QString message =
+            outOfMemory ? std::bad_alloc().what()
+                        : std::system_error(EAGAIN, std::generic_category(), "Cannot start a thread").what();
+        QVERIFY(result->isVisible());
+        QCOMPARE(result->windowTitle(), Row(39));
+        QCOMPARE(result->Mesaj->text(), Row(direction == 1 ? 96 : 94) + "\r\n" + message);
+        QVERIFY(!State().JobsActive);
+        QVERIFY(main->window.isVisible());
+        QVERIFY(!folder->isVisible());
+        QCOMPARE(folder->mesaj->text(), Row(43));
+        const Names expected =
+            direction == 1 ? Names{"f1000.zrk", "f1001", "f1002"} : Names{"f1000", "f1001.zrk", "f1002.zrk"};
         QCOMPARE(dir->Entries(), expected);
     }
 

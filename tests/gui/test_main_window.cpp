@@ -59,7 +59,7 @@ void ResetState() {
     s.BatchPassword.clear();
     s.BatchFileList.clear();
     s.BatchFromMain = false;
-    s.BatchStopRequested = false;
+    // BatchStopRequested is left alone: every batch clears it when it starts.
     s.EncryptFailed = false;
     s.DecryptFailed = false;
     s.SelectedLanguage = 0;
@@ -349,6 +349,43 @@ private slots:
         p.main->DropPaths({QString::fromStdString(files / "x.zrk"), QString::fromStdString(files.Path().string())});
         QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(files.Path().string()));
         QCOMPARE(int(State().StartMode), 3);
+        QVERIFY(p.main->Sifrele->isChecked());
+    }
+
+    // A folder without .zrk files puts the main window back to encryption: the main button's caption,
+    // and Browse offers every file again, not only .zrk files.
+    void noFilesFoundResetsToEncryption() {
+        TempDir files, plain;
+        WriteBytes(files / "x.zrk", {1});
+        WriteBytes(plain / "a.txt", {1});
+        Program p;
+        Lang().ActiveLanguage = kLanguageEnglish;
+        p.main->ApplyLanguage();
+        {
+            DialogScript script;
+            script.ExpectOpenFile().Answer(P(files, "x.zrk"));
+            p.main->GozatClick();
+            QVERIFY(script.VerifyDone());
+        }
+        QVERIFY(p.main->Coz->isChecked());
+        p.main->BirKlasordekiDosyalariTopluOlarakAc->trigger();
+        {
+            DialogScript script;
+            script.ExpectQueryText(Row(77), Row(20)).Answer("pw");
+            script.ExpectQueryText(Row(77), Row(21)).Answer("pw");
+            script.ExpectFolder().Answer(QString::fromStdString(plain.Path().string()));
+            script.ExpectMessage(Row(77), Row(37), QMessageBox::Warning, QMessageBox::Ok).Answer(QMessageBox::Ok);
+            p.folder.basla->click();
+            QVERIFY(script.VerifyDone());
+        }
+        QVERIFY(!State().JobsActive);
+        QVERIFY(p.main->Sifrele->isChecked());
+        QVERIFY(p.main->DosyaYolu->text().isEmpty());
+        QCOMPARE(p.main->islem->text(), Row(54));
+        DialogScript script;
+        script.ExpectOpenFile().Filter(Row(45)).Cancel();
+        p.main->GozatClick();
+        QVERIFY(script.VerifyDone());
         QVERIFY(p.main->Sifrele->isChecked());
     }
 

@@ -123,13 +123,13 @@ class Md5WindowTest : public QObject {
     }
     QStringList Lines() const { return window->Rapor->toPlainText().split('\n'); }
 
-    // The second line of a block: the row, the date in the short format, the time of day in the long format,
-    // taken at some second between `before` and `after`.
+    // The second line of a block: the row, the date in the short format, the time of day (checked on its own
+    // below), taken at some second between `before` and `after`.
     static bool IsDateTimeLine(const QString& line, const QDateTime& before, const QDateTime& after) {
         const QLocale locale = QLocale::system();
         for (QDateTime at = before.addMSecs(-before.time().msec()); at <= after; at = at.addSecs(1)) {
             if (line == Row(106) + " : " + locale.toString(at.date(), QLocale::ShortFormat) + " | " +
-                            locale.toString(at.time(), QLocale::LongFormat))
+                            TimeOfDayText(locale, at.time()))
                 return true;
         }
         return false;
@@ -177,6 +177,26 @@ private slots:
         const QList<QAction*> menu = fresh.md5Menu->actions();
         QCOMPARE(menu.size(), 3);
         QVERIFY(menu[0] == fresh.Kopyala1 && menu[1]->isSeparator() && menu[2] == fresh.TabloyuTemizle1);
+    }
+
+    // The report's time of day is the long time format without the time zone that Qt's long formats carry,
+    // wherever the locale puts it (after the time, before it, in brackets, after a quoted literal).
+    void timeOfDayHasNoZone_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Turkish") << "tr_TR"
+                                 << "14:03:05";
+        QTest::newRow("English") << "en_US"
+                                 << "2:03:05 PM";
+        QTest::newRow("zone first") << "zh_CN"
+                                    << "14:03:05";
+        QTest::newRow("quoted literal") << "bg_BG" << QString::fromUtf8("14:03:05 ч.");
+        QTest::newRow("zone in brackets") << "fa_IR" << QString::fromUtf8("۱۴:۰۳:۰۵");
+    }
+    void timeOfDayHasNoZone() {
+        QFETCH(QString, locale);
+        QFETCH(QString, expected);
+        QCOMPARE(TimeOfDayText(QLocale(locale), QTime(14, 3, 5)), expected);
     }
 
     void hashesAFileIntoABlock_data() {

@@ -249,6 +249,28 @@ private slots:
         QCOMPARE(State().WipePercent.load(), 0);
     }
 
+    // A wipe that ends within one poll of the updater (the counter moves on, then the finished flag is set)
+    // still leaves its final count in the dialog, not the one the updater saw before.
+    void updaterEndsOnTheFinalCount() {
+        State().WipeFinished = false;
+        State().WipePercent = 10;
+        std::atomic<int> polls{0};
+        TSilmeDurumu::SetPollHook([&polls] {
+            if (++polls == 3) {
+                State().WipePercent = 42;
+                State().WipeFinished = true;
+            }
+        });
+        jobs::JobThread::StartOwned<TSilmeDurumu>(dialog.get(), dialog->Channel()).reset(); // waits for its end
+        TSilmeDurumu::SetPollHook({});
+        QVERIFY(polls >= 3);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(dialog->SilmeYuzdeDurumu->text(), QString("42"));
+        QCOMPARE(dialog->DurumCubugu->value(), 42);
+        QVERIFY(!State().WipeFinished);
+        State().WipePercent = 0;
+    }
+
     // Nothing is deleted and nothing reported when the open dialog is cancelled, the name leads
     // nowhere, or the user says No.
     void stopsBeforeDeleting_data() {

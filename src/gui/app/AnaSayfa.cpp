@@ -657,7 +657,7 @@ void TSayfa1::GuvenliDosyaSilmeExecute() {
 void TSayfa1::ResetToEncryption() {
     DosyaYolu->clear();
     islem->setText(Row(54));
-    Sifrele->setChecked(true);
+    CheckDirection(false); // as a click: the open dialog's filter goes back to every file
 }
 
 void TSayfa1::ClearAfterBatchStart(int captionRow) {

@@ -2,6 +2,15 @@
 
 #include <QString>
 
+#include <exception>
+#include <mutex>
+#include <optional>
+
+#if defined(__GLIBC__) && __has_include(<cxxabi.h>)
+#include <cxxabi.h>
+#define ZARKENT_HAS_FORCED_UNWIND 1
+#endif
+
 #include "core/base/Error.h"
 #include "core/base/Secure.h"
 #include "core/container/Naming.h"
@@ -21,12 +30,51 @@ struct BatchFailure {
     std::string message;
 };
 
+std::mutex fileStartHookMutex;
+std::function<void(const std::string&)> fileStartHook;
+
+void RunFileStartHook(const std::string& file) {
+    std::function<void(const std::string&)> hook;
+    {
+        const std::lock_guard lock(fileStartHookMutex);
+        hook = fileStartHook;
+    }
+    if (hook) hook(file);
+}
+
 template <class Job> bool RunOne(const std::string& file, const std::string& password, std::atomic<bool>& failed) {
+    RunFileStartHook(file);
     jobs::JobThread::StartOwned<Job>(file, password, false, false)->WaitFor();
     return !failed;
 }
 
+// The message of a failure inside the loop, called from its catch-all handler. Only a failed file has
+// none; anything else (a job that could not be started, memory running out) says what it was.
+std::string FailureMessage() {
+    try {
+        throw;
+    } catch (const BatchFailure& failure) {
+        return failure.message;
+    }
+#ifdef ZARKENT_HAS_FORCED_UNWIND
+    catch (abi::__forced_unwind&) {
+        throw; // thread cancellation must unwind the whole stack
+    }
+#endif
+    catch (const std::exception& e) {
+        const std::string message = e.what();
+        return message.empty() ? std::string("Unknown error") : message;
+    } catch (...) {
+        return "Unknown error";
+    }
+}
+
 } // namespace
+
+void BatchJob::SetFileStartHook(std::function<void(const std::string& file)> hook) {
+    const std::lock_guard lock(fileStartHookMutex);
+    fileStartHook = std::move(hook);
+}
 
 BatchJob::BatchJob(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count)
     : JobThread(key), windows_(CurrentJobWindows()) {
@@ -71,7 +119,7 @@ void BatchJob::Finish() {
 void TTopluSifrele::Execute() {
     SharedState& state = State();
     state.EncryptFailed = false; // a failure of an earlier job is not this batch's
-    bool failed = false;
+    std::optional<std::string> failure;
     try {
         for (const std::string& file : FFiles) {
             Count();
@@ -79,13 +127,14 @@ void TTopluSifrele::Execute() {
             if (!RunOne<TSifrele>(file, FPassword, state.EncryptFailed)) throw BatchFailure{};
             StepIfDue();
         }
-    } catch (const BatchFailure& failure) {
-        failed = true;
-        windows_.Report(ResultOutcome::Error, Row(96) + "\r\n" + QString::fromLocal8Bit(failure.message.c_str()));
+    } catch (...) {
+        failure = FailureMessage();
+    }
+    if (failure) {
+        windows_.Report(ResultOutcome::Error, Row(96) + "\r\n" + QString::fromLocal8Bit(failure->c_str()));
         windows_.CloseFolderWindow();
         windows_.ShowMainWindow();
-    }
-    if (!failed) {
+    } else {
         windows_.ShowMainWindow();
         windows_.Report(ResultOutcome::Success, Row(95));
     }
@@ -95,7 +144,7 @@ void TTopluSifrele::Execute() {
 void TTopluCozumle::Execute() {
     SharedState& state = State();
     state.DecryptFailed = false; // a failure of an earlier job is not this batch's
-    bool reported = false;
+    std::optional<std::string> failure;
     try {
         int decrypted = 0;
         for (const std::string& file : FFiles) {
@@ -108,10 +157,14 @@ void TTopluCozumle::Execute() {
             ++decrypted;
         }
         if (decrypted == 0) throw BatchFailure{Lang().Row(108)};
-    } catch (const BatchFailure& failure) {
+    } catch (...) {
+        failure = FailureMessage();
+    }
+    bool reported = false;
+    if (failure) {
         windows_.ShowMainWindow();
-        if (!failure.message.empty()) {
-            windows_.Report(ResultOutcome::Error, Row(94) + "\r\n" + QString::fromLocal8Bit(failure.message.c_str()));
+        if (!failure->empty()) {
+            windows_.Report(ResultOutcome::Error, Row(94) + "\r\n" + QString::fromLocal8Bit(failure->c_str()));
             windows_.CloseFolderWindow();
             reported = true;
         }

@@ -6,6 +6,7 @@
 // single-file job's. The batch moves the folder window's bar, stops between files when asked, and
 // reports one outcome for the whole list.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,12 @@ namespace zarkent {
 
 class BatchJob : public jobs::JobThread {
     Q_OBJECT
+
+public:
+    // Seam for tests: runs on the batch's thread before the job of each file is started, with the
+    // file's path. Whatever it throws fails the batch as any failure inside it does. An empty hook
+    // removes it.
+    static void SetFileStartHook(std::function<void(const std::string& file)> hook);
 
 protected:
     // Refuses more than 10000 files (the message is language row 107; nothing runs and no flag

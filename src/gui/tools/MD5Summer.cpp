@@ -24,6 +24,53 @@ namespace zarkent {
 
 QString MD5FileName;
 
+namespace {
+
+// A time format without its zone field ("t" to "tttt") and the blanks that set it off, along with
+// brackets that held only the zone ("H:mm:ss (t)"). Quoted literals are kept as they are.
+QString WithoutZoneField(const QString& format) {
+    QString result = format;
+    qsizetype i = 0;
+    bool quoted = false;
+    while (i < result.size()) {
+        const QChar c = result[i];
+        if (c == u'\'') {
+            quoted = !quoted; // a doubled quote turns quoting off and on again: still literal
+            ++i;
+            continue;
+        }
+        if (quoted || c != u't') {
+            ++i;
+            continue;
+        }
+        qsizetype begin = i, end = i;
+        while (end < result.size() && result[end] == u't')
+            ++end;
+        if (begin > 0 && end < result.size() &&
+            ((result[begin - 1] == u'(' && result[end] == u')') ||
+             (result[begin - 1] == u'[' && result[end] == u']'))) {
+            --begin;
+            ++end;
+        }
+        if (begin > 0) {
+            while (begin > 0 && result[begin - 1].isSpace())
+                --begin;
+        } else {
+            while (end < result.size() && result[end].isSpace())
+                ++end;
+        }
+        result.remove(begin, end - begin);
+        i = begin;
+    }
+    return result;
+}
+
+} // namespace
+
+QString TimeOfDayText(const QLocale& locale, const QTime& time) {
+    return locale.toString(time, WithoutZoneField(locale.timeFormat(QLocale::LongFormat)));
+}
+
 QByteArray ReportToRtf(const QString& text) {
     // Courier New with the Turkish character set: the digests line up, and readers that ignore the
     // Unicode escapes still pick the right code page for the fallbacks.
@@ -133,7 +180,7 @@ void TMD5Hesaplayici::AppendReportBlock(const QString& digestHex, const QDateTim
     const QLocale locale = QLocale::system();
     AppendLine(Row(7) + " : " + MD5FileName);
     AppendLine(Row(106) + " : " + locale.toString(at.date(), QLocale::ShortFormat) + " | " +
-               locale.toString(at.time(), QLocale::LongFormat));
+               TimeOfDayText(locale, at.time()));
     AppendLine(Row(70) + " : " + digestHex);
     AppendLine(QString());
 }

@@ -5,6 +5,7 @@
 // a rich-text file.
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QWidget>
 
@@ -36,6 +37,10 @@ extern QString MD5FileName;
 // code units, so characters beyond the first plane take two), "\", "{" and "}" escaped, one paragraph
 // per line.
 QByteArray ReportToRtf(const QString& text);
+
+// The time of day as the report shows it: the locale's long time format without its time-zone field
+// (a time of day has no zone; Qt's long formats mostly end in one, "14:03:05 +03").
+QString TimeOfDayText(const QLocale& locale, const QTime& time);
 
 class TMD5Hesaplayici : public QWidget {
     Q_OBJECT

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 #include "core/lang/Language.h"
@@ -52,6 +53,19 @@ const char* const DesignedMethodNames[WipeMethodCount] = {
 // How often the updater looks at the counter: fast enough to look continuous, slow enough to leave
 // the processor to the wipe.
 constexpr auto PollInterval = std::chrono::milliseconds(5);
+
+// The updater's test seam; copied under the lock in every poll, so it may be set while an updater runs.
+std::mutex pollHookMutex;
+std::function<void()> pollHook;
+
+void RunPollHook() {
+    std::function<void()> hook;
+    {
+        const std::lock_guard lock(pollHookMutex);
+        hook = pollHook;
+    }
+    if (hook) hook();
+}
 
 QString Description(int index) {
     return QString::fromStdString(Lang().WipeMethodDescription(index));
@@ -324,12 +338,18 @@ void TGuvenliDosyaSil::Execute() {
 TSilmeDurumu::TSilmeDurumu(StartKey key, TGuvenliDosyaSiliciDialog* dialog, std::shared_ptr<UiChannel> channel)
     : JobThread(key, 1), dialog_(dialog), channel_(std::move(channel)) {}
 
+void TSilmeDurumu::SetPollHook(std::function<void()> hook) {
+    const std::lock_guard lock(pollHookMutex);
+    pollHook = std::move(hook);
+}
+
 void TSilmeDurumu::Execute() {
     SharedState& state = State();
     int shown = -1; // the first poll always shows, replacing what the last deletion left
     for (;;) {
         // The flag is read before the counter, so the last value handed on is the final one.
         const bool finished = state.WipeFinished;
+        RunPollHook();
         const int percent = state.WipePercent;
         if (percent != shown && channel_) {
             channel_->Post([dialog = dialog_, percent] { dialog->ShowPercent(percent); });

@@ -131,6 +131,10 @@ class TSilmeDurumu : public jobs::JobThread {
 public:
     TSilmeDurumu(StartKey key, TGuvenliDosyaSiliciDialog* dialog, std::shared_ptr<UiChannel> channel);
 
+    // Seam for tests: runs on the updater's thread in every poll, between its read of WipeFinished and
+    // its read of WipePercent. An empty hook removes it.
+    static void SetPollHook(std::function<void()> hook);
+
 protected:
     void Execute() override;
 
