@@ -151,6 +151,9 @@ void TDosyaSilici::FinishDeletion(File& file) {
         MakeRandomName();
     }
     FFileName = FNewName;
+    if (hooks_.afterRename) hooks_.afterRename(FFileName);
+    // Between the rename and the removal another program may have put its own file under the random
+    // name: only the wiped file is removed.
     if (!same(FFileName)) Refuse(FFileName, "It was replaced while it was wiped; the new file was left alone");
     if (std::string reason; !RemoveFile(FFileName, &reason))
         throw ZarkentError("Cannot delete file \"" + FFileName + "\". " + reason, ErrorKind::FileSystem);

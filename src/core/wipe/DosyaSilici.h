@@ -18,11 +18,13 @@ inline constexpr int WipeMethodCount = 7;
 int WipePasses(int method);
 
 // Seams for tests and progress displays: each 32 KiB block written (pattern 0 zeros, 1 ones, 2 random,
-// 3 complement; the offset), each random name drawn, and the moment before the file is cut to zero.
+// 3 complement; the offset), each random name drawn, the moment before the file is cut to zero, and
+// the moment after it took the random name, before that name is checked and removed.
 struct WipeHooks {
     std::function<void(int pattern, std::int64_t offset)> blockWritten;
     std::function<void(const std::string& name)> nameDrawn;
     std::function<void()> beforeCut;
+    std::function<void(const std::string& newName)> afterRename;
 };
 
 class TDosyaSilici {
