@@ -136,11 +136,13 @@ TEST(Wipe, EventsOfAWholeWipe) {
         std::vector<std::int64_t> groups; // of one pass
     };
     const Case cases[] = {
-        {0, 0, Groups({{1, 1}})},               // an empty file still gets one block
-        {100, 1, Groups({{1, 1}})},             //
-        {70000, 2, Groups({{1, 3}})},           // grows to 3 blocks
-        {40 * Block, 0, Groups({{1, 40}})},     //
-        {47 * Block - 5, 1, Groups({{1, 47}})}, //
+        {0, 0, Groups({{1, 1}})},                       // an empty file still gets one block
+        {100, 1, Groups({{1, 1}})},                     //
+        {70000, 2, Groups({{3, 1}})},                   // grows to 3 blocks, each a group
+        {15 * Block + 1, 0, Groups({{16, 1}})},         // 16 blocks: groups of one
+        {40 * Block, 0, Groups({{20, 2}})},             // a sixteenth is 2.5 blocks: groups of 2
+        {47 * Block - 5, 1, Groups({{23, 2}, {1, 1}})}, // a shorter last group
+        {100 * Block, 0, Groups({{16, 6}, {1, 4}})},    //
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -150,6 +152,47 @@ TEST(Wipe, EventsOfAWholeWipe) {
         EXPECT_EQ(log.events, PassEvents(WipePasses(c.method), c.groups) + CutEvents + RemovalEvents)
             << c.size << " bytes, method " << c.method;
         EXPECT_EQ(dir.Entries(), Names{}) << c.size;
+    }
+}
+
+// A group is a sixteenth of the file, at least one block and at most 2048 blocks (64 MiB).
+TEST(Wipe, GroupSizes) {
+    const std::pair<std::int64_t, std::int64_t> cases[] = {
+        {1, 1},  {15, 1},       {16, 1},       {31, 1},       {32, 2},         {47, 2},
+        {48, 3}, {32767, 2047}, {32768, 2048}, {32784, 2048}, {1 << 20, 2048}, {std::int64_t{1} << 40, 2048},
+    };
+    for (const auto& [blocks, group] : cases)
+        EXPECT_EQ(WipeGroupBlocks(blocks), group) << blocks;
+}
+
+// The percent moves at least 16 times in every pass over 16 blocks or more, as each group is counted.
+// (With one or three passes: with more, a hundredth of the whole is more than a sixteenth of a pass.)
+TEST(Wipe, PercentMovesThroughEveryPass) {
+    const std::pair<std::size_t, int> cases[] = {{16, 0}, {31, 0}, {100, 0}, {1000, 0}, {16, 1}, {100, 1}};
+    for (const auto& [blocks, method] : cases) {
+        TempDir dir;
+        WriteBytes(dir / "f", PatternBytes(blocks * WipeBlockSize));
+        // Per pass, the percent seen at every block written, then as the next pass starts (or the file is cut).
+        std::vector<std::vector<std::int32_t>> seen;
+        WipeHooks hooks;
+        hooks.blockWritten = [&](int pattern, std::int64_t offset) {
+            const std::int32_t percent = State().WipePercent.load();
+            if (pattern == 0 && offset == 0) {
+                if (!seen.empty()) seen.back().push_back(percent);
+                seen.emplace_back();
+            }
+            seen.back().push_back(percent);
+        };
+        hooks.beforeCut = [&] { seen.back().push_back(State().WipePercent.load()); };
+        { TDosyaSilici wiper(dir / "f", static_cast<std::uint8_t>(method), hooks); }
+        ASSERT_EQ(seen.size(), static_cast<std::size_t>(WipePasses(method)));
+        for (std::size_t pass = 0; pass < seen.size(); ++pass) {
+            const auto& p = seen[pass];
+            std::size_t moves = 0;
+            for (std::size_t i = 1; i < p.size(); ++i)
+                moves += p[i] != p[i - 1];
+            EXPECT_GE(moves, 16u) << blocks << " blocks, method " << method << ", pass " << pass;
+        }
     }
 }
 
