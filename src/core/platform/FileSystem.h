@@ -147,10 +147,11 @@ private:
 // Removes every registered partial file. Async-signal-safe: only reads the registry and unlinks.
 void RemovePartialFiles() noexcept;
 
-// Seam for tests: each creation, positioned read, flush, rename and removal is reported to the hook
-// before it happens, with the path it concerns (a rename: its target). A hook that returns an errno
-// value makes the operation fail with that error. The hook runs on the thread doing the operation.
-enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt };
+// Seam for tests: each creation, positioned read, flush, cut to zero length, rename and removal is
+// reported to the hook before it happens, with the path it concerns (a rename: its target). A hook
+// that returns an errno value makes the operation fail with that error. The hook runs on the thread
+// doing the operation.
+enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt, Truncate };
 using FileEventHook = std::function<int(FileEvent event, const std::string& path)>;
 // An empty hook removes it.
 void SetFileEventHook(FileEventHook hook);

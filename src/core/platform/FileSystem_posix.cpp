@@ -169,6 +169,7 @@ void File::DataSync() {
 }
 
 void File::Truncate() {
+    if (const int error = Announce(FileEvent::Truncate, path_)) Fail("Cannot write file", error);
     if (::ftruncate(Fd(), 0) != 0) Fail("Cannot write file", errno);
 }
 

@@ -312,6 +312,8 @@ void File::DataSync() {
 }
 
 void File::Truncate() {
+    if (const int error = Announce(FileEvent::Truncate, path_))
+        throw ZarkentError("Cannot write file \"" + path_ + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
     FILE_END_OF_FILE_INFO end{};
     if (!::SetFileInformationByHandle(Native(handle_), FileEndOfFileInfo, &end, sizeof end))
         Fail("Cannot write file", LastError());

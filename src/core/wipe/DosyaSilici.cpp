@@ -19,10 +19,11 @@ namespace {
 std::atomic<double> bytesPerPercent{0};
 std::atomic<std::int32_t> byteAccumulator{0};
 
-// Blocks written with one pattern before the data is flushed and the next pattern follows: every one
-// of the four overwrites reaches the device, in the order zeros, ones, random, complement, while the
-// writes stay large enough to be fast.
-constexpr std::size_t GroupBlocks = 2048; // 64 MiB
+// Groups of blocks get one pattern after the other, each flushed before the next: every one of the four
+// overwrites reaches the device, in the order zeros, ones, random, complement, while the writes stay
+// large enough to be fast. Small groups for small files keep the progress moving.
+constexpr std::int64_t MaxGroupBlocks = 2048; // 64 MiB
+constexpr std::int64_t GroupsPerPass = 16;
 
 constexpr std::uint32_t RandomLimit = 1234567890;
 
@@ -34,6 +35,10 @@ constexpr std::uint32_t RandomLimit = 1234567890;
 int WipePasses(int method) {
     static constexpr int passes[WipeMethodCount] = {1, 3, 7, 35, 80, 100, 120};
     return method >= 0 && method < WipeMethodCount ? passes[method] : 0;
+}
+
+std::int64_t WipeGroupBlocks(std::int64_t blocks) {
+    return std::clamp<std::int64_t>(blocks / GroupsPerPass, 1, MaxGroupBlocks);
 }
 
 double TDosyaSilici::BytesPerPercent() {
@@ -113,8 +118,9 @@ void TDosyaSilici::WipePass(File& file) {
     const auto blocks =
         std::max<std::int64_t>(1, (FFileSize + static_cast<std::int64_t>(WipeBlockSize) - 1) / WipeBlockSize);
     const std::uint8_t* patterns[4] = {FZeroBlock, FOneBlock, FRandomBlock, FInverseBlock};
-    for (std::int64_t first = 0; first < blocks; first += GroupBlocks) {
-        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(GroupBlocks, blocks - first));
+    const std::int64_t groupBlocks = WipeGroupBlocks(blocks);
+    for (std::int64_t first = 0; first < blocks; first += groupBlocks) {
+        const auto count = static_cast<std::size_t>(std::min(groupBlocks, blocks - first));
         const std::int64_t offset = first * static_cast<std::int64_t>(WipeBlockSize);
         for (int pattern = 0; pattern < 4; ++pattern) {
             file.WriteRepeatedAt(patterns[pattern], WipeBlockSize, count, offset);
@@ -151,6 +157,9 @@ void TDosyaSilici::FinishDeletion(File& file) {
         MakeRandomName();
     }
     FFileName = FNewName;
+    if (hooks_.afterRename) hooks_.afterRename(FFileName);
+    // Between the rename and the removal another program may have put its own file under the random
+    // name: only the wiped file is removed.
     if (!same(FFileName)) Refuse(FFileName, "It was replaced while it was wiped; the new file was left alone");
     if (std::string reason; !RemoveFile(FFileName, &reason))
         throw ZarkentError("Cannot delete file \"" + FFileName + "\". " + reason, ErrorKind::FileSystem);

@@ -17,12 +17,19 @@ inline constexpr int WipeMethodCount = 7;
 // Passes of method 0..6 (1, 3, 7, 35, 80, 100, 120); 0 for any other method.
 int WipePasses(int method);
 
+// Blocks written with one pattern before they are flushed and the next pattern follows, in a pass over
+// `blocks` blocks: a sixteenth of the file (rounded down), at least one block, at most 2048 (64 MiB).
+// Progress is counted after each group: a pass over 16 blocks or more counts it at least 16 times.
+std::int64_t WipeGroupBlocks(std::int64_t blocks);
+
 // Seams for tests and progress displays: each 32 KiB block written (pattern 0 zeros, 1 ones, 2 random,
-// 3 complement; the offset), each random name drawn, and the moment before the file is cut to zero.
+// 3 complement; the offset), each random name drawn, the moment before the file is cut to zero, and
+// the moment after it took the random name, before that name is checked and removed.
 struct WipeHooks {
     std::function<void(int pattern, std::int64_t offset)> blockWritten;
     std::function<void(const std::string& name)> nameDrawn;
     std::function<void()> beforeCut;
+    std::function<void(const std::string& newName)> afterRename;
 };
 
 class TDosyaSilici {

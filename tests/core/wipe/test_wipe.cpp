@@ -8,6 +8,7 @@
 
 #include "TempDir.h"
 #include "core/cipher/Bytes.h"
+#include "core/platform/FileSystem.h"
 #include "core/platform/Paths.h"
 #include "core/state/SharedState.h"
 #include "core/wipe/DosyaSilici.h"
@@ -42,6 +43,194 @@ Record Wipe(const std::string& path, int method) {
     };
     { TDosyaSilici wiper(path, static_cast<std::uint8_t>(method), hooks); }
     return r;
+}
+
+// One wipe as the list of what it did to the file system, in order: the pattern writes ("write P @B xN":
+// N blocks of pattern P from block B, consecutive blocks of one pattern as one entry), the flushes
+// ("sync NAME"), the cut to zero length, the rename (to its target), the removal and the folder's flush.
+// Names are relative to the folder, which itself shows as "."; the random name shows as "<random>".
+class WipeLog {
+public:
+    explicit WipeLog(const TempDir& dir) : folder_(dir.Path().string() + PreferredSeparator) {
+        SetFileEventHook([this](FileEvent event, const std::string& path) {
+            static const std::map<FileEvent, std::string> names = {
+                {FileEvent::Create, "create"}, {FileEvent::SyncFile, "sync"}, {FileEvent::SyncFolder, "sync-folder"},
+                {FileEvent::Rename, "rename"}, {FileEvent::Remove, "remove"}, {FileEvent::ReadAt, "read"},
+                {FileEvent::Truncate, "cut"}};
+            events.push_back(names.at(event) + " " + Name(path));
+            return 0;
+        });
+        hooks.blockWritten = [this](int pattern, std::int64_t offset) {
+            const std::int64_t block = offset / static_cast<std::int64_t>(WipeBlockSize);
+            if (!events.empty() && events.back() == Write(pattern, first_, count_) && block == first_ + count_) {
+                events.back() = Write(pattern, first_, ++count_);
+            } else {
+                first_ = block;
+                count_ = 1;
+                events.push_back(Write(pattern, first_, count_));
+            }
+        };
+        hooks.nameDrawn = [this](const std::string& name) { random_ = name; };
+    }
+    ~WipeLog() { SetFileEventHook({}); }
+    WipeLog(const WipeLog&) = delete;
+    WipeLog& operator=(const WipeLog&) = delete;
+
+    static std::string Write(int pattern, std::int64_t first, std::int64_t count) {
+        return "write " + std::to_string(pattern) + " @" + std::to_string(first) + " x" + std::to_string(count);
+    }
+
+    WipeHooks hooks;
+    Names events;
+
+private:
+    std::string Name(const std::string& path) const {
+        if (!random_.empty() && path == random_) return "<random>";
+        const std::string name = path.rfind(folder_, 0) == 0 ? path.substr(folder_.size()) : path;
+        return name.empty() ? "." : name;
+    }
+
+    std::string folder_, random_;
+    std::int64_t first_ = 0, count_ = 0;
+};
+
+// Block counts of the groups of one pass, in file order, from runs of (how many groups, blocks each).
+std::vector<std::int64_t> Groups(std::initializer_list<std::pair<int, std::int64_t>> runs) {
+    std::vector<std::int64_t> groups;
+    for (const auto& [count, blocks] : runs)
+        groups.insert(groups.end(), static_cast<std::size_t>(count), blocks);
+    return groups;
+}
+
+// The passes of a wipe of "f": every group gets the four patterns in turn, each flushed before the next.
+Names PassEvents(int passes, const std::vector<std::int64_t>& groups) {
+    Names events;
+    for (int pass = 0; pass < passes; ++pass) {
+        std::int64_t first = 0;
+        for (const std::int64_t blocks : groups) {
+            for (int pattern = 0; pattern < 4; ++pattern) {
+                events.push_back(WipeLog::Write(pattern, first, blocks));
+                events.push_back("sync f");
+            }
+            first += blocks;
+        }
+    }
+    return events;
+}
+
+// The end of a wipe: the cut reaches the disk before the file goes, and so does its removal.
+const Names CutEvents = {"cut f", "sync f"};
+const Names RemovalEvents = {"rename <random>", "remove <random>", "sync-folder ."};
+
+Names operator+(Names a, const Names& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The whole sequence of a wipe, for files of a few sizes and methods.
+TEST(Wipe, EventsOfAWholeWipe) {
+    constexpr std::size_t Block = WipeBlockSize;
+    struct Case {
+        std::size_t size;
+        int method;
+        std::vector<std::int64_t> groups; // of one pass
+    };
+    const Case cases[] = {
+        {0, 0, Groups({{1, 1}})},                       // an empty file still gets one block
+        {100, 1, Groups({{1, 1}})},                     //
+        {70000, 2, Groups({{3, 1}})},                   // grows to 3 blocks, each a group
+        {15 * Block + 1, 0, Groups({{16, 1}})},         // 16 blocks: groups of one
+        {40 * Block, 0, Groups({{20, 2}})},             // a sixteenth is 2.5 blocks: groups of 2
+        {47 * Block - 5, 1, Groups({{23, 2}, {1, 1}})}, // a shorter last group
+        {100 * Block, 0, Groups({{16, 6}, {1, 4}})},    //
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        WriteBytes(dir / "f", PatternBytes(c.size));
+        WipeLog log(dir);
+        { TDosyaSilici wiper(dir / "f", static_cast<std::uint8_t>(c.method), log.hooks); }
+        EXPECT_EQ(log.events, PassEvents(WipePasses(c.method), c.groups) + CutEvents + RemovalEvents)
+            << c.size << " bytes, method " << c.method;
+        EXPECT_EQ(dir.Entries(), Names{}) << c.size;
+    }
+}
+
+// A group is a sixteenth of the file, at least one block and at most 2048 blocks (64 MiB).
+TEST(Wipe, GroupSizes) {
+    const std::pair<std::int64_t, std::int64_t> cases[] = {
+        {1, 1},  {15, 1},       {16, 1},       {31, 1},       {32, 2},         {47, 2},
+        {48, 3}, {32767, 2047}, {32768, 2048}, {32784, 2048}, {1 << 20, 2048}, {std::int64_t{1} << 40, 2048},
+    };
+    for (const auto& [blocks, group] : cases)
+        EXPECT_EQ(WipeGroupBlocks(blocks), group) << blocks;
+}
+
+// The percent moves at least 16 times in every pass over 16 blocks or more, as each group is counted.
+// (With one or three passes: with more, a hundredth of the whole is more than a sixteenth of a pass.)
+TEST(Wipe, PercentMovesThroughEveryPass) {
+    const std::pair<std::size_t, int> cases[] = {{16, 0}, {31, 0}, {100, 0}, {1000, 0}, {16, 1}, {100, 1}};
+    for (const auto& [blocks, method] : cases) {
+        TempDir dir;
+        WriteBytes(dir / "f", PatternBytes(blocks * WipeBlockSize));
+        // Per pass, the percent seen at every block written, then as the next pass starts (or the file is cut).
+        std::vector<std::vector<std::int32_t>> seen;
+        WipeHooks hooks;
+        hooks.blockWritten = [&](int pattern, std::int64_t offset) {
+            const std::int32_t percent = State().WipePercent.load();
+            if (pattern == 0 && offset == 0) {
+                if (!seen.empty()) seen.back().push_back(percent);
+                seen.emplace_back();
+            }
+            seen.back().push_back(percent);
+        };
+        hooks.beforeCut = [&] { seen.back().push_back(State().WipePercent.load()); };
+        { TDosyaSilici wiper(dir / "f", static_cast<std::uint8_t>(method), hooks); }
+        ASSERT_EQ(seen.size(), static_cast<std::size_t>(WipePasses(method)));
+        for (std::size_t pass = 0; pass < seen.size(); ++pass) {
+            const auto& p = seen[pass];
+            std::size_t moves = 0;
+            for (std::size_t i = 1; i < p.size(); ++i)
+                moves += p[i] != p[i - 1];
+            EXPECT_GE(moves, 16u) << blocks << " blocks, method " << method << ", pass " << pass;
+        }
+    }
+}
+
+// Another program's file put under the file's name before the cut, or under the random name after the
+// rename, is never removed: the wipe stops there and says so.
+TEST(Wipe, FileSwappedInIsLeftAlone) {
+    struct Case {
+        bool afterRename;
+        Names lastEvents;
+    };
+    const Case cases[] = {
+        {false, CutEvents},
+        {true, CutEvents + Names{"rename <random>"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        WriteBytes(dir / "f", PatternBytes(100));
+        std::string swapped; // where the other file was put
+        auto swapIn = [&](const std::string& path) {
+            WriteBytes(dir / "other", {7});
+            fs::rename(PathOf(dir / "other"), PathOf(path)); // replaces what the name held
+            swapped = path;
+        };
+        WipeLog log(dir);
+        if (c.afterRename)
+            log.hooks.afterRename = swapIn;
+        else
+            log.hooks.beforeCut = [&] { swapIn(dir / "f"); };
+        const std::string error = ErrorOf([&] { TDosyaSilici wiper(dir / "f", 0, log.hooks); });
+        EXPECT_EQ(error, "Cannot wipe file \"" + swapped +
+                             "\". It was replaced while it was wiped; the new file was "
+                             "left alone")
+            << c.afterRename;
+        EXPECT_EQ(log.events, PassEvents(1, {1}) + c.lastEvents) << c.afterRename;
+        EXPECT_EQ(dir.Entries(), Names{NamePart(swapped)}) << c.afterRename;
+        EXPECT_EQ(ReadBytes(swapped), std::vector<std::uint8_t>{7}) << c.afterRename;
+        EXPECT_EQ(State().WipePercent.load(), 0);
+    }
 }
 
 // Writes, growth to whole blocks, and the percent counter of the examples.
