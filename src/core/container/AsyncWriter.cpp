@@ -1,12 +1,14 @@
 #include "core/container/AsyncWriter.h"
 
+#include "core/platform/Signals.h"
+
 namespace zarkent {
 
 AsyncWriter::AsyncWriter(File& output, std::size_t bufferSize, std::size_t bufferCount)
     : output_(output), bufferSize_(bufferSize), sizes_(bufferCount) {
     for (std::size_t i = 0; i < bufferCount; ++i)
         buffers_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(bufferSize));
-    thread_ = std::thread(&AsyncWriter::Run, this);
+    thread_ = StartWorkerThread(&AsyncWriter::Run, this);
 }
 
 AsyncWriter::~AsyncWriter() {

@@ -28,10 +28,25 @@ std::string NumberedName(std::string_view folder, std::string_view name, std::in
     return std::string(folder) + counter + FitName(name, counter.size());
 }
 
-File CreateUniqueFile(std::string_view folder, std::string_view name, Access access) {
+File CreateUniqueFile(std::string_view folder, std::string_view name, Access access, PartialFile& registration) {
     for (std::int64_t n = -1;; ++n) {
-        File file = File::TryCreateNew(NumberedName(folder, name, n), access);
+        File file = File::TryCreatePartial(NumberedName(folder, name, n), access, registration);
         if (file.IsOpen()) return file;
+    }
+}
+
+std::string LinkToUnique(const File& file, std::string_view folder, std::string_view name) {
+    for (std::int64_t n = -1;; ++n) {
+        const std::string target = NumberedName(folder, name, n);
+        std::string reason;
+        switch (file.LinkAs(target, &reason)) {
+        case File::LinkResult::Done:
+            return target;
+        case File::LinkResult::TargetExists:
+            continue;
+        case File::LinkResult::Failed:
+            throw ZarkentError("Cannot create file \"" + target + "\". " + reason, ErrorKind::FileSystem);
+        }
     }
 }
 

@@ -32,8 +32,13 @@ std::string FitName(std::string_view name, std::size_t reserve);
 // for the file system is shortened by FitName.
 std::string NumberedName(std::string_view folder, std::string_view name, std::int64_t n);
 
-// Creates the first free candidate of folder + name exclusively (folder + name, then "(0)", "(1)", ...).
-File CreateUniqueFile(std::string_view folder, std::string_view name, Access access);
+// Creates the first free candidate of folder + name exclusively (folder + name, then "(0)", "(1)", ...),
+// registered as a partial file in `registration` before any signal can be handled.
+File CreateUniqueFile(std::string_view folder, std::string_view name, Access access, PartialFile& registration);
+
+// Gives a file without a name (File::CreateTemporary) the first free candidate of folder + name, and
+// returns that path. Throws when the link fails for another reason than a taken name.
+std::string LinkToUnique(const File& file, std::string_view folder, std::string_view name);
 
 // Renames `from` to the first free candidate of folder + name without replacing anything, and
 // returns the new path. Throws when the rename fails for another reason.

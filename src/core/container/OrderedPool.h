@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/platform/Signals.h"
+
 namespace zarkent {
 
 // `Block` holds one block's data and has a `bool final` that the maker sets on the last one.
@@ -25,7 +27,7 @@ public:
     OrderedPool(unsigned threads, std::size_t slotCount, Maker make) : slots_(slotCount), make_(std::move(make)) {
         try {
             for (unsigned i = 0; i < threads; ++i)
-                workers_.emplace_back(&OrderedPool::Work, this, i);
+                workers_.push_back(StartWorkerThread(&OrderedPool::Work, this, i));
         } catch (...) {
             Stop();
             throw;

@@ -72,6 +72,7 @@ TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword,
         FPlainStream = File::OpenRead(APlainName);
     }
     Work();
+    TakeResult().Close();
 }
 
 TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword, std::uint8_t AMode, File encrypted,
@@ -85,6 +86,11 @@ TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword,
 }
 
 TZarkentStreamSifreleyici::~TZarkentStreamSifreleyici() = default;
+
+File TZarkentStreamSifreleyici::TakeResult() {
+    if (FMode == ModeEncrypt) return std::move(FEncryptedStream);
+    return std::move(FInflated.IsOpen() ? FInflated : FPlainStream);
+}
 
 void TZarkentStreamSifreleyici::Setup(std::string_view password, std::uint8_t mode, bool verify) {
     FCompressionFlag = 0;
@@ -110,6 +116,7 @@ void TZarkentStreamSifreleyici::Work() {
         // The temporary file is ours alone; the caller owns the other two files.
         FEncryptedStream = File();
         FPlainStream = File();
+        FInflated = File();
         if (!FTempName.empty()) RemoveFile(FTempName);
         FCipher.reset();
         throw;
@@ -172,15 +179,22 @@ File TZarkentStreamSifreleyici::CreateTempFile() {
     // The temporary name ends in a random number below TempNumberBound, whose digits the name reserves.
     constexpr std::uint32_t TempNumberBound = 999;
     const std::size_t numberDigits = NumberToText(TempNumberBound - 1).size();
+    // Without a name where the system allows it, so that nothing of it outlives the process: the
+    // compressed copy of a source always, the inflated result where it can be named once complete.
+    const bool unnamed = FMode == ModeEncrypt || File::TemporariesCanBeNamed();
     RandomizeFromClock();
     std::string name;
     for (int attempt = 0; attempt < 1000; ++attempt) {
         name = DirectoryPart(FPlainName) + FitName(NamePart(FPlainName), TempInfix.size() + numberDigits) +
                std::string(TempInfix) + NumberToText(RandomBelow(TempNumberBound));
-        File file = File::TryCreateNew(name, Access::OwnerOnly);
+        if (unnamed) {
+            if (File file = File::CreateTemporary(name, Access::OwnerOnly); file.IsOpen()) return file;
+        }
+        PartialFile registration;
+        File file = File::TryCreatePartial(name, Access::OwnerOnly, registration);
         if (file.IsOpen()) {
             FTempName = name;
-            tempPartial_.emplace(name);
+            tempPartial_.emplace(std::move(registration));
             return file;
         }
     }
@@ -278,7 +292,6 @@ void TZarkentStreamSifreleyici::EncryptFile() {
     }
 
     if (context_.durable && !FCancelled) FEncryptedStream.Sync();
-    FEncryptedStream.Close();
     FPlainStream.Close();
     if (!FTempName.empty()) RemoveFile(FTempName);
 }
@@ -325,12 +338,12 @@ void TZarkentStreamSifreleyici::DecryptFile() {
             return !CancelRequested();
         });
         if (context_.durable && !FCancelled) temp.Sync();
-        temp.Close();
+        FInflated = std::move(temp);
+        FPlainStream.Close();
     } else if (context_.durable && !FCancelled) {
         FPlainStream.Sync();
     }
     FEncryptedStream.Close();
-    FPlainStream.Close();
 }
 
 } // namespace zarkent

@@ -77,6 +77,11 @@ public:
                               const StreamContext& context = {});
     ~TZarkentStreamSifreleyici();
 
+    // The file that holds the result, still open (flushed when the context asks for it): the .zrk
+    // file, or the restored contents (the intermediate, or the inflated file when compressed). The
+    // caller names it (a file without a name) or closes it.
+    File TakeResult();
+
     bool FCancelled = false;
     std::string FPlainName;
     std::string FStoredName;
@@ -106,6 +111,7 @@ private:
     std::optional<PartialFile> tempPartial_; // the temporary file, while it is written
     File FEncryptedStream;
     File FPlainStream;
+    File FInflated; // a compressed decryption's result
     std::uint8_t FMode = 0;
     std::array<std::uint8_t, CheckLength * 4> FCheckExpected{};
     std::array<std::uint8_t, CheckLength * 4> FCheckRead{};

@@ -7,7 +7,9 @@
 #include <mutex>
 #include <utility>
 
+#include "core/base/Error.h"
 #include "core/platform/FileSystemDetail.h"
+#include "core/platform/Signals.h"
 
 namespace zarkent {
 
@@ -51,6 +53,32 @@ PartialFile::PartialFile(const std::string& path) {
         slot_ = i;
         return;
     }
+}
+
+PartialFile PartialFile::Required(const std::string& path) {
+    PartialFile registration(path);
+    if (!registration.Registered())
+        throw ZarkentError("Cannot create file \"" + path + "\". " +
+                               (path.size() >= PartialPathMax
+                                    ? std::string("Its path is too long to be removed safely after an interruption")
+                                    : std::string("Too many files are being written at once")),
+                           ErrorKind::FileSystem);
+    return registration;
+}
+
+File File::TryCreatePartial(const std::string& path, Access access, PartialFile& registration) {
+    // Signals wait while the file exists unregistered; the jobs' other threads never take them.
+    const SignalHold hold;
+    File file = TryCreateNew(path, access);
+    if (!file.IsOpen()) return file;
+    try {
+        registration = PartialFile::Required(path);
+    } catch (...) {
+        file = File();
+        RemoveFile(path);
+        throw;
+    }
+    return file;
 }
 
 PartialFile::PartialFile(PartialFile&& other) noexcept : slot_(std::exchange(other.slot_, -1)) {}

@@ -55,6 +55,21 @@ public:
     static File OpenReadWrite(const std::string& path);
     // As CreateNew, but returns a closed File when the name is taken (by a file, folder or link).
     static File TryCreateNew(const std::string& path, Access access);
+    // As TryCreateNew, and the new file is registered as a partial file (`registration`) before any
+    // signal of the process can be handled: none can leave it behind unregistered. Throws when the
+    // path cannot be registered (too long, or too many partial files at once).
+    static File TryCreatePartial(const std::string& path, Access access, class PartialFile& registration);
+    // A file that disappears when its last handle closes, however the process ends. On Linux it has no
+    // name (O_TMPFILE, in the folder of `path`) until LinkAs gives it one; on Windows it is `path`
+    // opened delete-on-close, which nothing can name. A closed File where the system or the file
+    // system cannot make one: the caller then makes a named file. `path` is what messages call it.
+    static File CreateTemporary(const std::string& path, Access access);
+    // Whether LinkAs can name the files CreateTemporary makes (Linux, with /proc mounted).
+    static bool TemporariesCanBeNamed();
+    // Gives a file that CreateTemporary made the name `path`; never replaces anything (TargetExists
+    // when the name is taken). On Failed, `reason` receives the system's text.
+    enum class LinkResult { Done, TargetExists, Failed };
+    LinkResult LinkAs(const std::string& path, std::string* reason = nullptr) const;
 
     bool IsOpen() const { return handle_ != InvalidHandle; }
     const std::string& Path() const { return path_; }
@@ -133,7 +148,11 @@ std::string SystemErrorText(int error);
 // A path too long for the registry, or a full registry, is simply not registered.
 class PartialFile {
 public:
+    PartialFile() = default;
     explicit PartialFile(const std::string& path);
+    // Registers `path` or throws ZarkentError naming it, for a file that must not go unregistered.
+    static PartialFile Required(const std::string& path);
+    bool Registered() const { return slot_ >= 0; }
     PartialFile(PartialFile&& other) noexcept;
     PartialFile& operator=(PartialFile&& other) noexcept;
     PartialFile(const PartialFile&) = delete;
@@ -147,11 +166,11 @@ private:
 // Removes every registered partial file. Async-signal-safe: only reads the registry and unlinks.
 void RemovePartialFiles() noexcept;
 
-// Seam for tests: each creation, positioned read, flush, cut to zero length, rename and removal is
-// reported to the hook before it happens, with the path it concerns (a rename: its target). A hook
-// that returns an errno value makes the operation fail with that error. The hook runs on the thread
-// doing the operation.
-enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt, Truncate };
+// Seam for tests: each creation, positioned read, flush, cut to zero length, rename, link and removal
+// is reported to the hook before it happens, with the path it concerns (a rename or link: its target).
+// A hook that returns an errno value makes the operation fail with that error. The hook runs on the
+// thread doing the operation.
+enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt, Truncate, Link };
 using FileEventHook = std::function<int(FileEvent event, const std::string& path)>;
 // An empty hook removes it.
 void SetFileEventHook(FileEventHook hook);

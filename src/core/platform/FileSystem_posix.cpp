@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -10,6 +11,7 @@
 #include <linux/magic.h>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/uio.h>
@@ -19,6 +21,7 @@
 #include "core/base/Error.h"
 #include "core/platform/FileSystemDetail.h"
 #include "core/platform/Paths.h"
+#include "core/platform/Signals.h"
 
 namespace zarkent {
 
@@ -198,6 +201,58 @@ File File::TryCreateNew(const std::string& path, Access access) {
         throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(errno), ErrorKind::FileSystem);
     }
     return File(fd, path);
+}
+
+File File::CreateTemporary(const std::string& path, Access access) {
+#ifdef O_TMPFILE
+    if (!TemporariesCanBeNamed()) return File();
+    if (const int error = Announce(FileEvent::Create, path))
+        throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
+    std::string folder = DirectoryPart(path);
+    if (folder.empty()) folder = ".";
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, access == Access::OwnerOnly ? 0600 : 0666);
+    // A file system without unnamed files (some network and FUSE ones): the caller makes a named one,
+    // which also reports a real problem with the folder.
+    if (fd < 0) return File();
+    return File(fd, path);
+#else
+    (void)path;
+    (void)access;
+    return File();
+#endif
+}
+
+bool File::TemporariesCanBeNamed() {
+    // Linking an unnamed file goes through its /proc/self/fd entry, which needs no privilege.
+    return ::access("/proc/self/fd", X_OK) == 0;
+}
+
+File::LinkResult File::LinkAs(const std::string& path, std::string* reason) const {
+    int error = Announce(FileEvent::Link, path);
+    if (error == 0) {
+        const std::string self = "/proc/self/fd/" + std::to_string(Fd());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return LinkResult::Done;
+        error = errno;
+    }
+    if (error == EEXIST) return LinkResult::TargetExists;
+    if (reason) *reason = SystemErrorText(error);
+    return LinkResult::Failed;
+}
+
+SignalHold::SignalHold() {
+    sigset_t interrupts, previous;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
+    static_assert(sizeof previous <= sizeof saved_);
+    std::memcpy(saved_, &previous, sizeof previous);
+}
+
+SignalHold::~SignalHold() {
+    sigset_t previous;
+    std::memcpy(&previous, saved_, sizeof previous);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 File File::CreateNew(const std::string& path, Access access) {

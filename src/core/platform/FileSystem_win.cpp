@@ -13,6 +13,7 @@
 #include "core/base/Error.h"
 #include "core/platform/FileSystemDetail.h"
 #include "core/platform/Paths.h"
+#include "core/platform/Signals.h"
 #include "core/platform/Windows_win.h"
 
 #include <sddl.h>
@@ -354,6 +355,31 @@ File File::TryCreateNew(const std::string& path, Access access) {
     }
     return File(FromNative(handle), path);
 }
+
+File File::CreateTemporary(const std::string& path, Access access) {
+    if (const int error = Announce(FileEvent::Create, path)) CannotCreate(path, SystemErrorText(error));
+    OwnerOnlySecurity ownerOnly;
+    SECURITY_ATTRIBUTES* security = access == Access::OwnerOnly ? ownerOnly.Attributes() : nullptr;
+    // Removed by the system when the last handle closes, also when the process is ended.
+    const HANDLE handle = ::CreateFileW(
+        LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, security,
+        CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return File(); // a named file will do, and says what is wrong
+    return File(FromNative(handle), path);
+}
+
+bool File::TemporariesCanBeNamed() {
+    return false;
+}
+
+File::LinkResult File::LinkAs(const std::string&, std::string* reason) const {
+    if (reason) *reason = "A file opened to be deleted on closing cannot be given a name";
+    return LinkResult::Failed;
+}
+
+SignalHold::SignalHold() : saved_{} {}
+
+SignalHold::~SignalHold() = default;
 
 File File::CreateNew(const std::string& path, Access access) {
     File file = TryCreateNew(path, access);

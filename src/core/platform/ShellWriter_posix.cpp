@@ -17,6 +17,7 @@
 #include "core/base/Error.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/SecureRandom.h"
+#include "core/platform/Signals.h"
 #include "core/shell/SharedFileEdits.h"
 
 extern char** environ;
@@ -353,7 +354,7 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         // Still running: it finishes on its own; a small thread collects it so no zombie stays.
-        std::thread([pid] {
+        StartWorkerThread([pid] {
             int status = 0;
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
