@@ -107,6 +107,26 @@ void WriteText(const std::string& path, std::string_view text) {
     WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
 }
 
+std::string EventName(FileEvent event) {
+    switch (event) {
+    case FileEvent::Create:
+        return "create";
+    case FileEvent::SyncFile:
+        return "sync-file";
+    case FileEvent::SyncFolder:
+        return "sync-folder";
+    case FileEvent::Rename:
+        return "rename";
+    case FileEvent::Remove:
+        return "remove";
+    case FileEvent::ReadAt:
+        return "read";
+    case FileEvent::Truncate:
+        return "cut";
+    }
+    return "event " + std::to_string(static_cast<int>(event));
+}
+
 bool MakeSymlink(const std::string& target, const std::string& link) {
     std::error_code error;
     std::filesystem::create_symlink(PathOf(target), PathOf(link), error);

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/FileSystem.h"
+
 namespace zarkent::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
@@ -45,6 +47,9 @@ bool MakeSymlink(const std::string& target, const std::string& link);
 bool OwnerOnly(const std::string& path);
 // The message of the exception `work` throws, or "(no error)".
 std::string ErrorOf(const std::function<void()>& work);
+// A file event as the event-list tests write it: "create", "sync-file", "sync-folder", "rename",
+// "remove", "read", "cut".
+std::string EventName(FileEvent event);
 // Deterministic filler bytes.
 std::vector<std::uint8_t> PatternBytes(std::size_t size, std::uint32_t seed = 1);
 

@@ -388,9 +388,8 @@ struct EventLog {
         SetFileEventHook(
             [this, folder = dir.Path().string() + PreferredSeparator](FileEvent event, const std::string& path) {
                 if (event == FileEvent::ReadAt) return 0; // reads come from the compression threads
-                static const char* const names[] = {"create", "sync-file", "sync-folder", "rename", "remove"};
                 std::string name = path.rfind(folder, 0) == 0 ? path.substr(folder.size()) : path;
-                events.push_back(std::string(names[static_cast<int>(event)]) + " " + (name.empty() ? "." : name));
+                events.push_back(EventName(event) + " " + (name.empty() ? "." : name));
                 return 0;
             });
     }

@@ -47,17 +47,13 @@ Record Wipe(const std::string& path, int method) {
 
 // One wipe as the list of what it did to the file system, in order: the pattern writes ("write P @B xN":
 // N blocks of pattern P from block B, consecutive blocks of one pattern as one entry), the flushes
-// ("sync NAME"), the cut to zero length, the rename (to its target), the removal and the folder's flush.
+// ("sync-file NAME"), the cut to zero length, the rename (to its target), the removal and the folder's flush.
 // Names are relative to the folder, which itself shows as "."; the random name shows as "<random>".
 class WipeLog {
 public:
     explicit WipeLog(const TempDir& dir) : folder_(dir.Path().string() + PreferredSeparator) {
         SetFileEventHook([this](FileEvent event, const std::string& path) {
-            static const std::map<FileEvent, std::string> names = {
-                {FileEvent::Create, "create"}, {FileEvent::SyncFile, "sync"}, {FileEvent::SyncFolder, "sync-folder"},
-                {FileEvent::Rename, "rename"}, {FileEvent::Remove, "remove"}, {FileEvent::ReadAt, "read"},
-                {FileEvent::Truncate, "cut"}};
-            events.push_back(names.at(event) + " " + Name(path));
+            events.push_back(EventName(event) + " " + Name(path));
             return 0;
         });
         hooks.blockWritten = [this](int pattern, std::int64_t offset) {
@@ -110,7 +106,7 @@ Names PassEvents(int passes, const std::vector<std::int64_t>& groups) {
         for (const std::int64_t blocks : groups) {
             for (int pattern = 0; pattern < 4; ++pattern) {
                 events.push_back(WipeLog::Write(pattern, first, blocks));
-                events.push_back("sync f");
+                events.push_back("sync-file f");
             }
             first += blocks;
         }
@@ -119,7 +115,7 @@ Names PassEvents(int passes, const std::vector<std::int64_t>& groups) {
 }
 
 // The end of a wipe: the cut reaches the disk before the file goes, and so does its removal.
-const Names CutEvents = {"cut f", "sync f"};
+const Names CutEvents = {"cut f", "sync-file f"};
 const Names RemovalEvents = {"rename <random>", "remove <random>", "sync-folder ."};
 
 Names operator+(Names a, const Names& b) {
