@@ -118,12 +118,21 @@ check "short zrk exit" 1 "$rc"
 check "short zrk message" "short.zrk: Stream read error" "$err"
 rm -f short.zrk
 
+# Until the program has its outputs and temporary files open: they have no names, so they show only among
+# its open files, as "(deleted)".
+wait_for_unnamed_files() {
+    for _ in $(seq 100); do
+        [ "$(find /proc/"$1"/fd -lname '*(deleted)' 2>/dev/null | wc -l)" -ge 2 ] && break
+        sleep 0.05
+    done
+}
+
 # A signal while a file is compressed is a cancel, seen within a block: the partial outputs go.
 head -c 64000000 /dev/urandom >big.bin
 cp big.bin big.orig
 "$CLI" encrypt --compress --password-file pw big.bin >out.txt 2>err.txt &
 pid=$!
-for _ in $(seq 100); do ls big.bin_____.tmp.tzl.* >/dev/null 2>&1 && break; sleep 0.05; done
+wait_for_unnamed_files $pid
 kill -TERM $pid; wait $pid; rc=$?
 check "a signal cancels the compression" 1 "$rc"
 check "cancel message" "big.bin: Process Has Been Cancelled !" "$(cat err.txt)"
@@ -134,7 +143,7 @@ check "a signal leaves only the source" "big.bin big.orig" "$(ls big.* | tr '\n'
 # first is delivered is only one.
 "$CLI" encrypt --compress --password-file pw big.bin >out.txt 2>err.txt &
 pid=$!
-for _ in $(seq 100); do ls big.bin_____.tmp.tzl.* >/dev/null 2>&1 && break; sleep 0.05; done
+wait_for_unnamed_files $pid
 kill -INT $pid; kill -TERM $pid; wait $pid; rc=$?
 check "two signals end the program" "by a signal" "$([ "$rc" -eq 130 ] || [ "$rc" -eq 143 ] && echo "by a signal" || echo "exit $rc")"
 check "two signals leave only the source" "big.bin big.orig" "$(ls big.* | tr '\n' ' ' | sed 's/ $//')"

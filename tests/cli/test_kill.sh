@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# SIGKILL at moments spread over the work, in each mode of zarkent-cli. After every kill the user's
-# data is whole: the source is intact or the complete output exists (never neither), and a restored
-# file never sits half-written under its final name.
+# SIGKILL at moments spread over the work, in each mode of zarkent-cli. After every kill the folder
+# holds the source, intact, or the complete output, or both, and nothing else: no partial output under
+# its name, no intermediate or temporary file with plain data in it.
 set -u
 CLI=$(realpath "$1")
 POINTS=${2:-8}
@@ -47,20 +47,19 @@ for mode in encrypt encrypt-compress decrypt decrypt-compress; do
         wait $pid 2>/dev/null
         kills=$((kills + 1))
         what="$mode, kill at ${delay} us of ${duration} us"
-        if [[ $mode == encrypt* ]]; then
-            if [ -e run/data.bin ]; then
-                cmp -s run/data.bin master.bin || fail "$what: the source changed"
-            else
-                [ -e run/data.bin.zrk ] && restores_to_master run/data.bin.zrk data.bin || fail "$what: source gone, output incomplete"
-            fi
-        else
-            # The stored name inside the masters is master.bin.
-            if [ -e run/master.bin ]; then
-                cmp -s run/master.bin master.bin || fail "$what: a half file under the restored name"
-            else
-                cmp -s run/data.bin.zrk "$source" || fail "$what: .zrk gone or changed, nothing restored"
-            fi
-        fi
+        # Nothing but the source, intact, and the complete output; at least one of them.
+        found=0
+        for entry in run/* run/.[!.]*; do
+            [ -e "$entry" ] || continue
+            case ${entry#run/} in
+                "$name") cmp -s "$entry" "$source" || fail "$what: the source changed" ;;
+                data.bin.zrk) restores_to_master "$entry" data.bin || fail "$what: an incomplete .zrk file" ;;
+                master.bin) cmp -s "$entry" master.bin || fail "$what: a half file under the restored name" ;;
+                *) fail "$what: left behind: ${entry#run/}" ;;
+            esac
+            found=$((found + 1))
+        done
+        [ "$found" -gt 0 ] || fail "$what: neither the source nor the output is there"
     done
 done
 echo "$kills kills, $failures failures"

@@ -141,7 +141,7 @@ private slots:
         int seenMaximum = 0;
         {
             // The first file: the bar's maximum is set by then.
-            FileEventGate gate(FileEvent::Create, NameIs("f1000.zrk"));
+            FileEventGate gate(OutputCreation(), NameIs("f1000.zrk"));
             StartFolder(1);
             QTRY_VERIFY(gate.Reached());
             QCoreApplication::sendPostedEvents();
@@ -262,7 +262,7 @@ private slots:
     void cancelBetweenFiles() {
         MakeFiles(10);
         {
-            FileEventGate gate(FileEvent::Create, NameIs("f1002.zrk"));
+            FileEventGate gate(OutputCreation(), NameIs("f1002.zrk"));
             StartFolder(1);
             QTRY_VERIFY(gate.Reached());
             folder->iptal->click();
@@ -303,7 +303,7 @@ private slots:
             ::close(fd);
         }
         {
-            FileEventGate gate(FileEvent::Create, NameIs("f10000.zrk"));
+            FileEventGate gate(OutputCreation(), NameIs("f10000.zrk"));
             StartFolder(1);
             QTRY_VERIFY(gate.Reached());
             QCoreApplication::sendPostedEvents();
@@ -436,7 +436,7 @@ private slots:
         TempDir other;
         WriteBytes(other / "only", {1});
         {
-            FileEventGate gate(FileEvent::Create, NameIs("f1000.zrk"));
+            FileEventGate gate(OutputCreation(), NameIs("f1000.zrk"));
             StartFolder(1);
             QTRY_VERIFY(gate.Reached());
             QCOMPARE(State().BatchFileList.size(), std::size_t(3));

@@ -187,7 +187,7 @@ private slots:
         for (bool confirm : {false, true}) {
             WriteBytes(*dir / "a.bin", data);
             {
-                FileEventGate gate(FileEvent::Create, NameIs("a.bin.zrk"));
+                FileEventGate gate(OutputCreation(), NameIs("a.bin.zrk"));
                 jobs::JobThread::Start<TSifrele>(P("a.bin"), QString("pw"), true, true);
                 QTRY_VERIFY(gate.Reached() && page->isVisible());
                 DialogScript script;
@@ -290,7 +290,7 @@ private slots:
     void continueInBackground() {
         WriteBytes(*dir / "a.bin", PatternBytes(300000));
         {
-            FileEventGate gate(FileEvent::Create, NameIs("a.bin.zrk"));
+            FileEventGate gate(OutputCreation(), NameIs("a.bin.zrk"));
             jobs::JobThread::Start<TSifrele>(P("a.bin"), QString("pw"), true, true);
             QTRY_VERIFY(gate.Reached() && page->isVisible());
             page->ArkaplandaDevamEtClick();

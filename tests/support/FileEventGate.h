@@ -47,6 +47,12 @@ private:
     std::shared_ptr<Flags> flags_ = std::make_shared<Flags>();
 };
 
+// The event of a job's output (or inflated result) coming into being: without a name where the system
+// can name it later, else under its name.
+inline FileEvent OutputCreation() {
+    return File::TemporariesCanBeNamed() ? FileEvent::CreateTemporary : FileEvent::Create;
+}
+
 // Matches a path whose last part is `name`.
 inline FileEventGate::PathMatch NameIs(std::string name) {
     return [name = std::move(name)](const std::string& path) { return NamePart(path) == name; };

@@ -123,6 +123,10 @@ std::string EventName(FileEvent event) {
         return "read";
     case FileEvent::Truncate:
         return "cut";
+    case FileEvent::Link:
+        return "link";
+    case FileEvent::CreateTemporary:
+        return "create-temporary";
     }
     return "event " + std::to_string(static_cast<int>(event));
 }

@@ -79,6 +79,7 @@ TZarkentStreamSifreleyici::TZarkentStreamSifreleyici(std::string_view APassword,
                                                      File plain, bool AVerify, const StreamContext& context)
     : context_(context) {
     FPlainName = plain.Path();
+    resultMayBeUnnamed_ = true;
     Setup(APassword, AMode, AVerify);
     FEncryptedStream = std::move(encrypted);
     FPlainStream = std::move(plain);
@@ -181,7 +182,7 @@ File TZarkentStreamSifreleyici::CreateTempFile() {
     const std::size_t numberDigits = NumberToText(TempNumberBound - 1).size();
     // Without a name where the system allows it, so that nothing of it outlives the process: the
     // compressed copy of a source always, the inflated result where it can be named once complete.
-    const bool unnamed = FMode == ModeEncrypt || File::TemporariesCanBeNamed();
+    const bool unnamed = FMode == ModeEncrypt || (resultMayBeUnnamed_ && File::TemporariesCanBeNamed());
     RandomizeFromClock();
     std::string name;
     for (int attempt = 0; attempt < 1000; ++attempt) {

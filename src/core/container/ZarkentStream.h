@@ -111,7 +111,8 @@ private:
     std::optional<PartialFile> tempPartial_; // the temporary file, while it is written
     File FEncryptedStream;
     File FPlainStream;
-    File FInflated; // a compressed decryption's result
+    File FInflated;                   // a compressed decryption's result
+    bool resultMayBeUnnamed_ = false; // the caller takes the result with TakeResult and names it
     std::uint8_t FMode = 0;
     std::array<std::uint8_t, CheckLength * 4> FCheckExpected{};
     std::array<std::uint8_t, CheckLength * 4> FCheckRead{};

@@ -168,9 +168,9 @@ void RemovePartialFiles() noexcept;
 
 // Seam for tests: each creation, positioned read, flush, cut to zero length, rename, link and removal
 // is reported to the hook before it happens, with the path it concerns (a rename or link: its target).
-// A hook that returns an errno value makes the operation fail with that error. The hook runs on the
-// thread doing the operation.
-enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt, Truncate, Link };
+// A hook that returns an errno value makes the operation fail with that error (CreateTemporary: as on
+// a file system without such files). The hook runs on the thread doing the operation.
+enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt, Truncate, Link, CreateTemporary };
 using FileEventHook = std::function<int(FileEvent event, const std::string& path)>;
 // An empty hook removes it.
 void SetFileEventHook(FileEventHook hook);

@@ -205,9 +205,7 @@ File File::TryCreateNew(const std::string& path, Access access) {
 
 File File::CreateTemporary(const std::string& path, Access access) {
 #ifdef O_TMPFILE
-    if (!TemporariesCanBeNamed()) return File();
-    if (const int error = Announce(FileEvent::Create, path))
-        throw ZarkentError("Cannot create file \"" + path + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
+    if (!TemporariesCanBeNamed() || Announce(FileEvent::CreateTemporary, path) != 0) return File();
     std::string folder = DirectoryPart(path);
     if (folder.empty()) folder = ".";
     const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, access == Access::OwnerOnly ? 0600 : 0666);

@@ -357,7 +357,7 @@ File File::TryCreateNew(const std::string& path, Access access) {
 }
 
 File File::CreateTemporary(const std::string& path, Access access) {
-    if (const int error = Announce(FileEvent::Create, path)) CannotCreate(path, SystemErrorText(error));
+    if (Announce(FileEvent::CreateTemporary, path) != 0) return File();
     OwnerOnlySecurity ownerOnly;
     SECURITY_ATTRIBUTES* security = access == Access::OwnerOnly ? ownerOnly.Attributes() : nullptr;
     // Removed by the system when the last handle closes, also when the process is ended.

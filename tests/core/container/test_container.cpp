@@ -382,19 +382,31 @@ TEST(Container, CancelMidwayWritesOnlyFinishedChunks) {
     EXPECT_TRUE(std::equal(payload.begin(), payload.end(), plain.begin()));
 }
 
-// Temporary files are created exclusively and never through a planted link.
+// Temporary files are created exclusively and never through a planted link: the compressed copy of a
+// source has no name at all where the system allows it, and a named temporary file is never a link.
 TEST(Container, TemporaryNamesNeverFollowLinks) {
     TempDir dir;
     WriteBytes(dir / "victim", {42});
     WriteBytes(dir / "p", PatternBytes(1000));
     if (!test::MakeSymlink(dir / "victim", dir / "p_____.tmp.tzl.0")) GTEST_SKIP() << "no symbolic links here";
-    for (int n = 1; n < 999; ++n)
-        fs::create_symlink(dir / "victim", dir / ("p_____.tmp.tzl." + std::to_string(n)));
+    for (const std::string prefix : {"p_____.tmp.tzl.", "q.coz_____.tmp.tzl."})
+        for (int n = prefix[0] == 'p' ? 1 : 0; n < 999; ++n)
+            fs::create_symlink(dir / "victim", dir / (prefix + std::to_string(n)));
     Flags flags;
     flags.compress = true;
-    const std::string error = ErrorOf(
+    const std::string encryptError = ErrorOf(
         [&] { TZarkentStreamSifreleyici e("pw", ModeEncrypt, dir / "p.zrk", dir / "p", true, flags.Context()); });
-    EXPECT_EQ(error.rfind("Cannot create file \"" + (dir / "p_____.tmp.tzl."), 0), 0u) << error;
+    if (File::TemporariesCanBeNamed())
+        EXPECT_EQ(encryptError, "(no error)");
+    else
+        EXPECT_EQ(encryptError.rfind("Cannot create file \"" + (dir / "p_____.tmp.tzl."), 0), 0u) << encryptError;
+    if (encryptError == "(no error)") {
+        // The inflated result of this constructor is named: every name is taken by a link.
+        const std::string error = ErrorOf([&] {
+            TZarkentStreamSifreleyici d("pw", ModeDecrypt, dir / "p.zrk", dir / "q.coz", true, flags.Context());
+        });
+        EXPECT_EQ(error.rfind("Cannot create file \"" + (dir / "q.coz_____.tmp.tzl."), 0), 0u) << error;
+    }
     EXPECT_EQ(ReadBytes(dir / "victim"), std::vector<std::uint8_t>{42});
 }
 

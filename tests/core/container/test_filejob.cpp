@@ -7,6 +7,7 @@
 #include <fstream>
 #include <optional>
 
+#include "FileEventGate.h"
 #include "Job.h"
 #include "TempDir.h"
 #include "core/cipher/ZarkentLib.h"
@@ -245,7 +246,7 @@ TEST(FileJob, CancelInEveryPhaseRemovesPartialOutputs) {
         context.progress = &sink;
         if (c.atTemporaryCreate) {
             SetFileEventHook([&](FileEvent event, const std::string& path) {
-                if (event == FileEvent::Create && path.find(TempInfix) != std::string::npos) job.cancel = true;
+                if (event == OutputCreation() && path.find(TempInfix) != std::string::npos) job.cancel = true;
                 return 0;
             });
         }
@@ -280,17 +281,30 @@ TEST(FileJob, FailedEncryptionKeepsSourceAndRemovesOutput) {
               "Cannot open file \"" + (dir / "q") + "\". No such file or directory");
 }
 
-// When the restored file cannot take its name, the error names the file left behind, which stays.
+// When the restored file cannot take its name: a named one stays and the error names it; one without a
+// name goes, and the .zrk file stays as it was.
 TEST(FileJob, FailedRenameKeepsTheRestoredContents) {
-    TempDir dir;
-    Job job;
-    WriteBytes(dir / "x.zrk", MakeZrk("pw", "a.txt", {5, 6}));
-    SetFileEventHook([](FileEvent event, const std::string&) { return event == FileEvent::Rename ? EACCES : 0; });
-    const std::string error = ErrorOf([&] { DecryptOneFile(dir / "x.zrk", "pw", job.context); });
-    SetFileEventHook({});
-    EXPECT_EQ(error, "Cannot rename \"" + (dir / "x.zrk.coz") + "\" to \"" + (dir / "a.txt") + "\". Permission denied");
-    EXPECT_EQ(ReadBytes(dir / "x.zrk.coz"), (std::vector<std::uint8_t>{5, 6}));
-    EXPECT_TRUE(fs::exists(dir / "x.zrk"));
+    for (const bool unnamed : {false, true}) {
+        if (unnamed && !File::TemporariesCanBeNamed()) continue;
+        TempDir dir;
+        Job job;
+        WriteBytes(dir / "x.zrk", MakeZrk("pw", "a.txt", {5, 6}));
+        SetFileEventHook([&](FileEvent event, const std::string&) {
+            if (event == FileEvent::CreateTemporary && !unnamed) return EOPNOTSUPP;
+            return event == FileEvent::Rename || event == FileEvent::Link ? EACCES : 0;
+        });
+        const std::string error = ErrorOf([&] { DecryptOneFile(dir / "x.zrk", "pw", job.context); });
+        SetFileEventHook({});
+        if (unnamed) {
+            EXPECT_EQ(error, "Cannot create file \"" + (dir / "a.txt") + "\". Permission denied");
+            EXPECT_EQ(dir.Entries(), Names{"x.zrk"});
+        } else {
+            EXPECT_EQ(error, "Cannot rename \"" + (dir / "x.zrk.coz") + "\" to \"" + (dir / "a.txt") +
+                                 "\". Permission denied");
+            EXPECT_EQ(ReadBytes(dir / "x.zrk.coz"), (std::vector<std::uint8_t>{5, 6}));
+        }
+        EXPECT_EQ(ReadBytes(dir / "x.zrk"), MakeZrk("pw", "a.txt", {5, 6}));
+    }
 }
 
 // Every name the file system takes round-trips: derived names that would be too long are shortened,
@@ -384,61 +398,112 @@ using namespace test;
 // removes the hook at the end.
 struct EventLog {
     std::vector<std::string> events;
-    explicit EventLog(const TempDir& dir) {
+    // `named`: as on a file system without unnamed files, where the jobs fall back to named ones.
+    EventLog(const TempDir& dir, bool named) {
         SetFileEventHook(
-            [this, folder = dir.Path().string() + PreferredSeparator](FileEvent event, const std::string& path) {
+            [this, named, folder = dir.Path().string() + PreferredSeparator](FileEvent event, const std::string& path) {
                 if (event == FileEvent::ReadAt) return 0; // reads come from the compression threads
                 std::string name = path.rfind(folder, 0) == 0 ? path.substr(folder.size()) : path;
+                // The temporary file's random number.
+                if (const auto at = name.find("_____.tmp.tzl."); at != std::string::npos)
+                    name.replace(at + 14, name.npos, "N");
                 events.push_back(EventName(event) + " " + (name.empty() ? "." : name));
-                return 0;
+                return event == FileEvent::CreateTemporary && named ? EOPNOTSUPP : 0;
             });
     }
     ~EventLog() { SetFileEventHook({}); }
 };
 
-// The output is on the disk, file and folder entry, before the source goes.
+// The output is on the disk, file and folder entry, before the source goes; without a source to remove
+// nothing is flushed. Where the system allows it, outputs and intermediates have no name while they are
+// written, and an output is linked under its name only when it is complete: nothing half-written or
+// readable outlives a crash. Elsewhere they are named from the start and renamed or removed at the end.
 TEST(FileJob, OutputIsFlushedBeforeTheSourceIsRemoved) {
-    TempDir dir;
-    std::atomic<bool> compress{false}, cancel{false};
-    StreamContext context;
-    context.compressOption = &compress;
-    context.cancelRequested = &cancel;
-    WriteBytes(dir / "a.txt", PatternBytes(1000));
-    {
-        EventLog log(dir);
-        const FileOutcome out = EncryptOneFile(dir / "a.txt", "pw", context);
-        RemoveSource(dir / "a.txt", out);
-        EXPECT_EQ(log.events, (Names{"create a.txt.zrk", "sync-file a.txt.zrk", "sync-folder .", "remove a.txt"}));
+    struct Case {
+        const char* what;
+        bool encrypt, compress, durable, named;
+        Names events;
+    };
+    const Case cases[] = {
+        {"encrypt",
+         true,
+         false,
+         true,
+         false,
+         {"create-temporary a.txt.zrk", "sync-file a.txt.zrk", "link a.txt.zrk", "sync-folder .", "remove a.txt"}},
+        {"decrypt",
+         false,
+         false,
+         true,
+         false,
+         {"create-temporary a.txt.zrk.coz", "sync-file a.txt.zrk.coz", "link a.txt", "sync-folder .",
+          "remove a.txt.zrk"}},
+        {"encrypt compressed",
+         true,
+         true,
+         true,
+         false,
+         {"create-temporary a.txt.zrk", "create-temporary a.txt_____.tmp.tzl.N", "sync-file a.txt.zrk",
+          "link a.txt.zrk", "sync-folder .", "remove a.txt"}},
+        {"decrypt compressed",
+         false,
+         true,
+         true,
+         false,
+         {"create-temporary a.txt.zrk.coz", "create-temporary a.txt.zrk.coz_____.tmp.tzl.N",
+          "sync-file a.txt.zrk.coz_____.tmp.tzl.N", "link a.txt", "sync-folder .", "remove a.txt.zrk"}},
+        {"encrypt, kept source", true, false, false, false, {"create-temporary a.txt.zrk", "link a.txt.zrk"}},
+        {"named: encrypt",
+         true,
+         false,
+         true,
+         true,
+         {"create-temporary a.txt.zrk", "create a.txt.zrk", "sync-file a.txt.zrk", "sync-folder .", "remove a.txt"}},
+        {"named: decrypt",
+         false,
+         false,
+         true,
+         true,
+         {"create-temporary a.txt.zrk.coz", "create a.txt.zrk.coz", "sync-file a.txt.zrk.coz", "rename a.txt",
+          "sync-folder .", "remove a.txt.zrk"}},
+        {"named: encrypt compressed",
+         true,
+         true,
+         true,
+         true,
+         {"create-temporary a.txt.zrk", "create a.txt.zrk", "create-temporary a.txt_____.tmp.tzl.N",
+          "create a.txt_____.tmp.tzl.N", "sync-file a.txt.zrk", "remove a.txt_____.tmp.tzl.N", "sync-folder .",
+          "remove a.txt"}},
+        {"named: decrypt compressed",
+         false,
+         true,
+         true,
+         true,
+         {"create-temporary a.txt.zrk.coz", "create a.txt.zrk.coz", "create-temporary a.txt.zrk.coz_____.tmp.tzl.N",
+          "create a.txt.zrk.coz_____.tmp.tzl.N", "sync-file a.txt.zrk.coz_____.tmp.tzl.N", "remove a.txt.zrk.coz",
+          "rename a.txt", "sync-folder .", "remove a.txt.zrk"}},
+        {"named: encrypt, kept source", true, false, false, true, {"create-temporary a.txt.zrk", "create a.txt.zrk"}},
+    };
+    for (const Case& c : cases) {
+        if (!c.named && !File::TemporariesCanBeNamed()) continue;
+        TempDir dir;
+        std::atomic<bool> compress{c.compress}, cancel{false};
+        StreamContext context;
+        context.compressOption = &compress;
+        context.cancelRequested = &cancel;
+        context.durable = c.durable;
+        WriteBytes(dir / "a.txt", PatternBytes(1000));
+        if (!c.encrypt) RemoveSource(dir / "a.txt", EncryptOneFile(dir / "a.txt", "pw", context));
+        const std::string source = dir / (c.encrypt ? "a.txt" : "a.txt.zrk");
+        EventLog log(dir, c.named);
+        const FileOutcome out =
+            c.encrypt ? EncryptOneFile(source, "pw", context) : DecryptOneFile(source, "pw", context);
+        if (c.durable) RemoveSource(source, out);
+        EXPECT_EQ(log.events, c.events) << c.what;
+        Names entries{NamePart(out.output)}; // nothing else: no intermediate, no temporary file
+        if (!c.durable) entries.insert(entries.begin(), "a.txt");
+        EXPECT_EQ(dir.Entries(), entries) << c.what;
     }
-    {
-        EventLog log(dir);
-        const FileOutcome back = DecryptOneFile(dir / "a.txt.zrk", "pw", context);
-        RemoveSource(dir / "a.txt.zrk", back);
-        EXPECT_EQ(log.events, (Names{"create a.txt.zrk.coz", "sync-file a.txt.zrk.coz", "rename a.txt", "sync-folder .",
-                                     "remove a.txt.zrk"}));
-    }
-    compress = true;
-    const FileOutcome packed = EncryptOneFile(dir / "a.txt", "pw", context);
-    RemoveSource(dir / "a.txt", packed);
-    {
-        EventLog log(dir);
-        const FileOutcome back = DecryptOneFile(dir / "a.txt.zrk", "pw", context);
-        RemoveSource(dir / "a.txt.zrk", back);
-        ASSERT_EQ(log.events.size(), 7u) << ::testing::PrintToString(log.events);
-        EXPECT_EQ(log.events[0], "create a.txt.zrk.coz");
-        EXPECT_EQ(log.events[1].rfind("create a.txt.zrk.coz_____.tmp.tzl.", 0), 0u);
-        EXPECT_EQ(log.events[2].rfind("sync-file a.txt.zrk.coz_____.tmp.tzl.", 0), 0u);
-        EXPECT_EQ(log.events[3], "remove a.txt.zrk.coz");
-        EXPECT_EQ(log.events[4], "rename a.txt");
-        EXPECT_EQ(log.events[5], "sync-folder .");
-        EXPECT_EQ(log.events[6], "remove a.txt.zrk");
-    }
-    // Without removing the source nothing is flushed.
-    compress = false;
-    context.durable = false;
-    EventLog log(dir);
-    const FileOutcome kept = EncryptOneFile(dir / "a.txt", "pw", context);
-    EXPECT_EQ(log.events, Names{"create a.txt.zrk"});
 }
 
 } // namespace

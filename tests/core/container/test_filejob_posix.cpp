@@ -14,6 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "FileEventGate.h"
 #include "Job.h"
 #include "TempDir.h"
 #include "core/container/FileJob.h"
@@ -167,10 +168,10 @@ TEST(FileJob, SourceChangedDuringTheWorkIsKept) {
         Change change;
     };
     const Case cases[] = {
-        {"encryption, replaced", true, FileEvent::Create, Change::Replace},
+        {"encryption, replaced", true, OutputCreation(), Change::Replace},
         {"encryption, appended", true, FileEvent::SyncFile, Change::Append},
         {"encryption, same size", true, FileEvent::SyncFile, Change::SameSize},
-        {"decryption, replaced", false, FileEvent::Create, Change::Replace},
+        {"decryption, replaced", false, OutputCreation(), Change::Replace},
         {"decryption, appended", false, FileEvent::SyncFile, Change::Append},
         {"decryption, same size", false, FileEvent::SyncFile, Change::SameSize},
     };
