@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/platform/FileSystem.h"
 #include "core/state/SharedState.h"
 #include "gui/app/AnaSayfa.h"
 #include "gui/jobs/DurumBelirt.h"
@@ -60,10 +61,11 @@ int main(int argc, char** argv) {
     state.ProgramFile = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
     state.ProgramFolder = ProgramFolder().toLocal8Bit().toStdString();
 
-    // File managers may pass relative paths.
-    QStringList paths;
-    for (const QString& argument : app.arguments().mid(1))
-        paths << QFileInfo(argument).absoluteFilePath();
+    // File managers may pass relative paths. Each path keeps the bytes the system gave: a QString would
+    // turn a name that is not UTF-8 into the name of another file.
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i)
+        paths.push_back(AbsolutePath(argv[i]));
 
     TSayfa1 mainWindow(paths);
     TSifreEx passwordDialog;

@@ -387,25 +387,113 @@ private slots:
         QVERIFY(State().BatchPassword.empty());
     }
 
-    // Protected folders close the window without a word; nothing is listed or started.
+    // Protected folders are refused however they are written (without their separator, through a link,
+    // from the folder dialog or handed over), with a message that names the folder and says why; nothing
+    // in them is listed or touched.
     void protectedFoldersAreRefused_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::newRow("program folder") << "/opt/zarkent";
-        QTest::newRow("root") << "/";
-        QTest::newRow("etc") << "/etc";
-        QTest::newRow("usr") << "/usr/";
+        QTest::addColumn<QString>("given"); // "@name": a folder of the test's own
+        QTest::addColumn<bool>("viaDialog");
+        QTest::addColumn<int>("row");
+        QTest::newRow("program folder without separator") << "@prog" << false << kRowProtectedProgramFolder;
+        QTest::newRow("program folder through a link") << "@to-prog" << false << kRowProtectedProgramFolder;
+        QTest::newRow("program folder chosen") << "@prog" << true << kRowProtectedProgramFolder;
+        QTest::newRow("home folder") << "@home" << false << kRowProtectedHomeFolder;
+        QTest::newRow("boot without separator") << "/boot" << false << kRowProtectedSystemFolder;
+        QTest::newRow("etc chosen") << "/etc" << true << kRowProtectedSystemFolder;
+        QTest::newRow("usr") << "/usr/" << false << kRowProtectedSystemFolder;
+        QTest::newRow("root") << "/" << false << kRowProtectedSystemFolder;
     }
     void protectedFoldersAreRefused() {
-        QFETCH(QString, chosen);
+        QFETCH(QString, given);
+        QFETCH(bool, viaDialog);
+        QFETCH(int, row);
+        for (const char* name : {"prog", "home"}) {
+            fs::create_directory(*dir / name);
+            WriteBytes(*dir / (std::string(name) + "/f"), {1});
+        }
+        QVERIFY(MakeSymlink(*dir / "prog", *dir / "to-prog"));
+        State().ProgramFolder = *dir / "prog/";
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QByteArray::fromStdString(*dir / "home"));
+        const std::string path = given.startsWith('@') ? *dir / given.mid(1).toStdString() : given.toStdString();
+        const std::string named = viaDialog && !path.ends_with('/') ? path + "/" : path;
+
+        State().BatchDirection = 1;
+        State().BatchPassword = "pw";
+        DialogScript script;
+        if (viaDialog) {
+            script.ExpectFolder().Caption(Row(23)).Answer(QString::fromStdString(path));
+        } else {
+            State().BatchFolder = path;
+            State().BatchFromMain = true;
+        }
+        script
+            .ExpectMessage(Row(39), Row(row).arg(QString::fromStdString(named)), QMessageBox::Warning, QMessageBox::Ok)
+            .Answer(QMessageBox::Ok);
+        folder->show(); // a hand-over presses basla itself
+        if (viaDialog) folder->baslaClick();
+        qputenv("HOME", oldHome);
+        QVERIFY(script.VerifyDone());
+        QVERIFY(!folder->isVisible() && !State().JobsActive);
+        QVERIFY(State().BatchFileList.empty());
+        QCOMPARE(ReadBytes(*dir / "prog/f"), std::vector<std::uint8_t>{1});
+        QCOMPARE(ReadBytes(*dir / "home/f"), std::vector<std::uint8_t>{1});
+    }
+
+    // Only the folder itself is protected: a folder below the program's folder is processed.
+    void folderBelowAProtectedFolderIsProcessed() {
+        MakeFiles(1);
+        State().ProgramFolder = dir->Path().parent_path().string() + "/";
+        StartFolder(1);
+        WaitForBatch();
+        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(dir->Entries(), (Names{"f1000.zrk"}));
+    }
+
+    // A folder chosen in the dialog whose name Qt could not decode is refused with its folder named:
+    // it could lead to another folder.
+    void undecodableFolderNameIsRefused() {
+        fs::create_directory(*dir / "d\xff");
+        fs::create_directory(*dir / "d\xef\xbf\xbd");
+        WriteBytes(*dir / "d\xef\xbf\xbd/f", {1});
         State().BatchDirection = 1;
         State().BatchPassword = "pw";
         folder->show();
         DialogScript script;
-        script.ExpectFolder().Caption(Row(23)).Answer(chosen);
+        script.ExpectFolder().Answer(QString::fromStdString(*dir / "d\xff"));
+        script
+            .ExpectMessage(Row(39), Row(kRowUndecodableName).arg(QString::fromStdString(dir->Path().string())),
+                           QMessageBox::Warning, QMessageBox::Ok)
+            .Answer(QMessageBox::Ok);
         folder->baslaClick();
         QVERIFY(script.VerifyDone());
-        QVERIFY(!folder->isVisible() && !State().JobsActive);
-        QVERIFY(State().BatchFileList.empty());
+        QVERIFY(!folder->isVisible() && !State().JobsActive && State().BatchFileList.empty());
+        QCOMPARE(ReadBytes(*dir / "d\xef\xbf\xbd/f"), std::vector<std::uint8_t>{1});
+    }
+
+    // An encryption batch never encrypts a .zrk file again (a second run over a folder after a stop):
+    // neither from the folder scan nor from a list handed over. Other letter cases are plain files.
+    void encryptionSkipsEncryptedFiles() {
+        WriteBytes(*dir / "a.txt", PatternBytes(100, 1));
+        WriteBytes(*dir / "b.zrk", {1, 2, 3});
+        WriteBytes(*dir / "c.ZRK", PatternBytes(100, 3));
+        StartFolder(1);
+        WaitForBatch();
+        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(dir->Entries(), (Names{"a.txt.zrk", "b.zrk", "c.ZRK.zrk"}));
+        QCOMPARE(ReadBytes(*dir / "b.zrk"), (std::vector<std::uint8_t>{1, 2, 3}));
+        QCOMPARE(highestBar, 2);
+
+        result->hide();
+        WriteBytes(*dir / "d", PatternBytes(100, 4));
+        State().StartMode = 4;
+        State().CmdLineFiles = {*dir / "b.zrk", *dir / "d"};
+        State().CmdLineFileCount = 2;
+        StartFolder(1);
+        WaitForBatch();
+        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(dir->Entries(), (Names{"a.txt.zrk", "b.zrk", "c.ZRK.zrk", "d.zrk"}));
+        QCOMPARE(ReadBytes(*dir / "b.zrk"), (std::vector<std::uint8_t>{1, 2, 3}));
     }
 
     // The password prompts: different texts are refused with row 52 and the window stays; two empty

@@ -10,11 +10,13 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <cctype>
 #include <filesystem>
 
 #include "DialogScript.h"
 #include "TempDir.h"
 #include "core/container/FileJob.h"
+#include "core/lang/Language.h"
 #include "core/platform/SettingsStore.h"
 #include "core/state/Settings.h"
 #include "core/state/SharedState.h"
@@ -41,6 +43,28 @@ QString English(int row) {
 }
 QString P(const TempDir& dir, const char* name) {
     return QString::fromStdString(dir / name);
+}
+
+// A path as a file manager writes it into a URI list: every byte outside the plain ones escaped.
+QByteArray FileUri(const std::string& path) {
+    QByteArray uri("file://");
+    for (const char ch : path) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (std::isalnum(byte) || ch == '/' || ch == '.' || ch == '-' || ch == '_')
+            uri += ch;
+        else
+            uri += '%' + QByteArray::number(byte, 16).rightJustified(2, '0').toUpper();
+    }
+    return uri;
+}
+
+void DropUriList(QWidget* window, const QByteArray& uriList) {
+    QMimeData data;
+    data.setData(QStringLiteral("text/uri-list"), uriList);
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &drop);
 }
 
 void ResetState() {
@@ -86,7 +110,8 @@ struct Program {
     TKlasoriciSifrelemePenceresi folder;
     bool quit = false;
 
-    explicit Program(const QStringList& args = {}) {
+    explicit Program(const QStringList& args = {}) : Program(Bytes(args)) {}
+    explicit Program(const std::vector<std::string>& args) {
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         main = std::make_unique<TSayfa1>(args);
         main->SetQuitHook([this] { quit = true; });
@@ -96,6 +121,13 @@ struct Program {
     }
     ~Program() { SetJobWindows(JobWindows()); }
     QString ConfigFile() const { return QString::fromStdString(config / "Zarkent/Zarkent.conf"); }
+
+    static std::vector<std::string> Bytes(const QStringList& args) {
+        std::vector<std::string> bytes;
+        for (const QString& arg : args)
+            bytes.push_back(arg.toStdString());
+        return bytes;
+    }
 };
 
 } // namespace
@@ -346,10 +378,101 @@ private slots:
         QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(files / "x.zrk"));
 
         // A drop of x.zrk and a folder: the folder wins, mode 3, encrypt.
-        p.main->DropPaths({QString::fromStdString(files / "x.zrk"), QString::fromStdString(files.Path().string())});
+        p.main->DropPaths({files / "x.zrk", files.Path().string()});
         QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(files.Path().string()));
         QCOMPARE(int(State().StartMode), 3);
         QVERIFY(p.main->Sifrele->isChecked());
+    }
+
+    // A name that is not UTF-8 reaches the job with its own bytes, from the command line and from a drop,
+    // beside the file that its U+FFFD form names, which stays untouched. A name that reached the window as
+    // decoded text holding U+FFFD (typed, or chosen in the open dialog) is refused with its folder named.
+    void undecodableNamesNeverLeadToAnotherFile() {
+        TempDir dir;
+        const std::string odd = dir / "x\xff", twin = dir / "x\xef\xbf\xbd";
+        WriteBytes(odd, PatternBytes(500, 1));
+        WriteBytes(twin, PatternBytes(500, 2));
+        {
+            Program p(std::vector<std::string>{odd});
+            QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(twin)); // shown with U+FFFD
+            p.main->pass1->setText("pw");
+            p.main->pass2->setText("pw");
+            p.main->islemClick();
+            QTRY_VERIFY(p.result.isVisible() && !State().JobsActive);
+            QCOMPARE(dir.Entries(), (std::vector<std::string>{"x\xef\xbf\xbd", "x\xff.zrk"}));
+
+            // Dropped back as a raw URI list: the very bytes are decrypted.
+            p.result.hide();
+            p.main->show(); // drops reach a window on the screen
+            DropUriList(p.main.get(), FileUri(odd + ".zrk") + "\r\n");
+            QVERIFY(p.main->Coz->isChecked());
+            p.main->pass1->setText("pw");
+            p.main->pass2->setText("pw");
+            p.main->islemClick();
+            QTRY_VERIFY(p.result.isVisible() && !State().JobsActive);
+            QCOMPARE(dir.Entries(), (std::vector<std::string>{"x\xef\xbf\xbd", "x\xff"}));
+            QVERIFY(ReadBytes(odd) == PatternBytes(500, 1));
+        }
+        QVERIFY(ReadBytes(twin) == PatternBytes(500, 2));
+
+        ResetState();
+        Program p;
+        const QString refusal = Row(kRowUndecodableName).arg(QString::fromStdString(dir.Path().string()));
+        {
+            DialogScript script;
+            script.ExpectMessage(Row(39), refusal, QMessageBox::Warning, QMessageBox::Ok).Answer(QMessageBox::Ok);
+            p.main->DosyaYolu->setText(QString::fromStdString(twin));
+            p.main->pass1->setText("pw");
+            p.main->pass2->setText("pw");
+            p.main->islemClick();
+            QVERIFY(script.VerifyDone());
+        }
+        p.main->DosyaYolu->clear();
+        for (QAction* open : {static_cast<QAction*>(nullptr), p.main->BirDosyaSifrele}) {
+            DialogScript script;
+            script.ExpectOpenFile().Answer(QString::fromStdString(twin));
+            script.ExpectMessage(Row(39), refusal, QMessageBox::Warning, QMessageBox::Ok).Answer(QMessageBox::Ok);
+            if (open)
+                open->trigger();
+            else
+                p.main->GozatClick();
+            QVERIFY(script.VerifyDone());
+            QVERIFY(p.main->DosyaYolu->text().isEmpty());
+        }
+        QVERIFY(!State().JobsActive);
+        QCOMPARE(dir.Entries(), (std::vector<std::string>{"x\xef\xbf\xbd", "x\xff"}));
+        QVERIFY(ReadBytes(twin) == PatternBytes(500, 2));
+    }
+
+    // A folder handed over (command line, drop) whose files are all .zrk files starts with decryption;
+    // any other file, or no file at all, leaves encryption.
+    void folderOfEncryptedFilesStartsWithDecryption() {
+        const struct {
+            std::vector<std::string> names;
+            bool decrypt;
+        } cases[] = {
+            {{"a.zrk", "b.zrk", "sub/"}, true},
+            {{"a.zrk", "c.txt"}, false},
+            {{"a.zrk", "b.ZRK"}, false},
+            {{}, false},
+        };
+        for (const auto& c : cases) {
+            ResetState();
+            TempDir dir;
+            for (const std::string& name : c.names) {
+                if (name.ends_with('/'))
+                    fs::create_directory(dir / name);
+                else
+                    WriteBytes(dir / name, {1});
+            }
+            Program p(std::vector<std::string>{dir.Path().string()});
+            QCOMPARE(int(State().StartMode), 3);
+            QCOMPARE(p.main->Coz->isChecked(), c.decrypt);
+            QCOMPARE(p.main->islem->text(), Row(42));
+            Program q;
+            q.main->DropPaths({dir.Path().string()});
+            QCOMPARE(q.main->Coz->isChecked(), c.decrypt);
+        }
     }
 
     // A folder without .zrk files puts the main window back to encryption: the main button's caption,

@@ -229,6 +229,24 @@ private slots:
         QCOMPARE(MD5FileName, path);
     }
 
+    // A name holding U+FFFD lost bytes in decoding and may name another file: it is refused with its
+    // folder named, and nothing is hashed in its place.
+    void undecodableNameIsRefused() {
+        WriteBytes(*dir / "x\xff", {1});
+        WriteBytes(*dir / "x\xef\xbf\xbd", {2});
+        DialogScript script;
+        script.ExpectOpenFile().Answer(P("x\xef\xbf\xbd"));
+        script
+            .ExpectMessage(Row(39), Row(kRowUndecodableName).arg(QString::fromStdString(dir->Path().string())),
+                           QMessageBox::Warning, QMessageBox::Ok)
+            .Answer(QMessageBox::Ok);
+        window->DosyaSec->click();
+        QVERIFY(script.VerifyDone());
+        QVERIFY(!State().JobsActive && window->DosyaSec->isEnabled());
+        QVERIFY(window->Rapor->toPlainText().isEmpty());
+        QVERIFY(MD5FileName.isEmpty());
+    }
+
     void blocksAndErrorLinesFollowEachOther() {
         WriteText(*dir / "a", "abc");
         fs::create_directory(*dir / "folder");

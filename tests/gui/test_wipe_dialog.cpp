@@ -279,6 +279,8 @@ private slots:
         QTest::newRow("missing file") << "missing";
         QTest::newRow("folder") << "folder";
         QTest::newRow("answer No") << "no";
+        // A name holding U+FFFD lost bytes in decoding: the file it names now is another one.
+        QTest::newRow("undecodable name") << "undecodable";
     }
     void stopsBeforeDeleting() {
         QFETCH(QString, step);
@@ -289,6 +291,14 @@ private slots:
             script.ExpectOpenFile().Cancel();
         } else if (step == "no") {
             ScriptChoice(script, P("keep.txt"), QMessageBox::No);
+        } else if (step == "undecodable") {
+            WriteBytes(*dir / "x\xff", PatternBytes(5000));
+            WriteBytes(*dir / "x\xef\xbf\xbd", PatternBytes(5000));
+            script.ExpectOpenFile().Answer(P("x\xef\xbf\xbd"));
+            script
+                .ExpectMessage(Row(39), Row(kRowUndecodableName).arg(QString::fromStdString(dir->Path().string())),
+                               QMessageBox::Warning, QMessageBox::Ok)
+                .Answer(QMessageBox::Ok);
         } else {
             script.ExpectOpenFile().Answer(step == "missing" ? P("gone.txt") : P("sub"));
             script.ExpectMessage(Row(39), Row(37), QMessageBox::Warning, QMessageBox::Ok).Answer(QMessageBox::Ok);
@@ -299,6 +309,10 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!result->isVisible());
         QVERIFY(ReadBytes(*dir / "keep.txt") == PatternBytes(5000));
+        if (step == "undecodable") {
+            QVERIFY(ReadBytes(*dir / "x\xff") == PatternBytes(5000));
+            QVERIFY(ReadBytes(*dir / "x\xef\xbf\xbd") == PatternBytes(5000));
+        }
         QCOMPARE(dialog->SilinmekUzereSeciliDosya->text(), QString("..."));
         QVERIFY(dialog->DosyaSil_DosyaSec->isEnabled());
     }

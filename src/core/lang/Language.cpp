@@ -144,6 +144,10 @@ constexpr std::string_view kTurkish[] = {
     /* 125 */ "4 Değişik Değerle 80 Tur Üzerine Yaz(Teknik olarak 320)",
     /* 126 */ "4 Değişik Değerle 100 Tur Üzerine Yaz(Teknik olarak 400)",
     /* 127 */ "4 Değişik Değerle 120 Tur Üzerine Yaz(Teknik olarak 480)",
+    /* 128 */ "\"%1\" bir sistem klasörüdür; içindeki dosyalar işlenmez.",
+    /* 129 */ "\"%1\" programın kendi klasörüdür; içindeki dosyalar işlenmez.",
+    /* 130 */ "\"%1\" ev klasörünüzdür; oturumunuzun dosyalarını taşıdığı için içindeki dosyalar toplu olarak işlenmez.",
+    /* 131 */ "\"%1\" klasöründeki bir dosya adı tam olarak okunamayan baytlar içeriyor; başka bir dosya işlenmesin diye bu ad reddedildi.",
 };
 constexpr std::string_view kEnglish[] = {
     "", // row 0 is not used
@@ -277,6 +281,10 @@ constexpr std::string_view kEnglish[] = {
     /* 125 */ "80 overwrite with 4 diffent value(Technically 320 overwrite)",
     /* 126 */ "100 overwrite with 4 diffent value(Technically 400 overwrite)",
     /* 127 */ "120 overwrite with 4 different value(Technically 480 overwrite)",
+    /* 128 */ "\"%1\" is a system folder; its files are never processed.",
+    /* 129 */ "\"%1\" is the program's own folder; its files are never processed.",
+    /* 130 */ "\"%1\" is your home folder; it holds your session's files, so its files are never processed as a batch.",
+    /* 131 */ "A name in the folder \"%1\" holds bytes that cannot be read exactly; it is refused so that no other file is processed in its place.",
 };
 // clang-format on
 

@@ -1,6 +1,6 @@
 // Language: the numbered table every caption and message of Zarkent is read from.
 //
-// Rows are numbered 1..127. Two complete sets exist, Turkish and English; the table starts
+// Rows are numbered 1..kLanguageRowCount. Two complete sets exist, Turkish and English; the table starts
 // with the built-in texts (English, except rows 1, 41 and 111) and switches to a whole set
 // when the set chosen by ActiveLanguage is copied in. Callers read a row at the moment they
 // show it and keep no copy, so messages always come out in the language in force.
@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 127;
+inline constexpr int kLanguageRowCount = 131;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -25,6 +25,12 @@ inline constexpr std::uint8_t kLanguageEnglish = 2;
 inline constexpr int kWipeMethodCount = 7;
 inline constexpr int kWipeMethodNameRow = 114;
 inline constexpr int kWipeMethodDescriptionRow = 121;
+
+// Rows after the designed table; "%1" stands for the folder concerned.
+inline constexpr int kRowProtectedSystemFolder = 128;
+inline constexpr int kRowProtectedProgramFolder = 129;
+inline constexpr int kRowProtectedHomeFolder = 130;
+inline constexpr int kRowUndecodableName = 131;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };

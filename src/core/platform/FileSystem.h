@@ -129,6 +129,10 @@ std::vector<FolderEntry> ListFolder(const std::string& folder);
 // True when `path` names an existing entry of any kind (a dangling link counts).
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
+// `path` made absolute against the working folder, its bytes kept; links, "." and ".." stay as they are.
+std::string AbsolutePath(const std::string& path);
+// True when `path` leads (through links) to a regular file.
+bool IsRegularFile(const std::string& path);
 // Removes a file; false when it could not be removed (missing counts as removed), with the
 // system's text in `reason`.
 bool RemoveFile(const std::string& path, std::string* reason = nullptr);

@@ -512,6 +512,16 @@ bool IsDirectory(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    return win::ShownPath(LongPath(path));
+}
+
+bool IsRegularFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
 bool RemoveFile(const std::string& path, std::string* reason) {
     if (const int error = Announce(FileEvent::Remove, path)) {
         if (reason) *reason = SystemErrorText(error);

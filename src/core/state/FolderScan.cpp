@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/container/Naming.h"
 #include "core/platform/FileSystem.h"
 #include "core/platform/Paths.h"
 
@@ -20,10 +21,12 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
 }
 } // namespace
 
-FolderScan ListFolderFiles(const std::string& folder, const std::string& mask) {
+FolderScan ListFolderFiles(const std::string& folder, const std::string& mask, bool skipEncrypted) {
     std::vector<std::string> names;
     for (const FolderEntry& entry : ListFolder(folder))
-        if (entry.kind == FolderEntry::Kind::RegularFile && MatchesMask(entry.name, mask)) names.push_back(entry.name);
+        if (entry.kind == FolderEntry::Kind::RegularFile && MatchesMask(entry.name, mask) &&
+            !(skipEncrypted && IsEncryptedFileName(entry.name)))
+            names.push_back(entry.name);
     std::sort(names.begin(), names.end());
     FolderScan scan;
     scan.count = static_cast<std::int32_t>(names.size());
@@ -34,6 +37,20 @@ FolderScan ListFolderFiles(const std::string& folder, const std::string& mask) {
     for (const std::string& name : names)
         scan.files.push_back(prefix + name);
     return scan;
+}
+
+bool HoldsOnlyEncryptedFiles(const std::string& folder) {
+    try {
+        bool any = false;
+        for (const FolderEntry& entry : ListFolder(folder)) {
+            if (entry.kind != FolderEntry::Kind::RegularFile) continue;
+            if (!IsEncryptedFileName(entry.name)) return false;
+            any = true;
+        }
+        return any;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 } // namespace zarkent

@@ -25,8 +25,11 @@
 #include <QUrl>
 
 #include "core/container/Naming.h"
+#include "core/platform/FileSystem.h"
+#include "core/platform/Paths.h"
 #include "core/platform/SettingsStore.h"
 #include "core/shell/ShellPlan.h"
+#include "core/state/FolderScan.h"
 #include "core/state/Settings.h"
 #include "core/state/SharedState.h"
 #include "gui/jobs/DurumBelirt.h"
@@ -48,6 +51,12 @@ bool IsEncryptedPath(const QString& path) {
     return IsEncryptedFileName(path.toLocal8Bit().toStdString());
 }
 
+// The direction a path handed over from outside asks for: a .zrk file, or a folder whose files are
+// all .zrk files (the file manager's folder entry on an encrypted folder), is decrypted.
+bool HandedOverForDecryption(const std::string& path) {
+    return IsDirectory(path) ? HoldsOnlyEncryptedFiles(path) : IsEncryptedFileName(path);
+}
+
 // Shows a tool window modelessly (the main window stays usable beside it), centred when it comes up,
 // above the others.
 void ShowToolWindow(QWidget* window) {
@@ -65,7 +74,7 @@ constexpr const char* SilHot = "QLabel { color: red; text-decoration: underline;
 
 } // namespace
 
-TSayfa1::TSayfa1(const QStringList& arguments, QWidget* parent) : QMainWindow(parent) {
+TSayfa1::TSayfa1(const std::vector<std::string>& arguments, QWidget* parent) : QMainWindow(parent) {
     quit_ = [] { QCoreApplication::quit(); };
     settings_ = OpenUserSettings();
     BuildControls();
@@ -406,16 +415,17 @@ void TSayfa1::EnglishExecute() {
     SwitchLanguage(kLanguageEnglish);
 }
 
-void TSayfa1::FormCreate(const QStringList& arguments) {
+void TSayfa1::FormCreate(const std::vector<std::string>& arguments) {
     SharedState& state = State();
     try {
         FindSendToFolder();
         CreateSendToShortcut();
         if (arguments.size() == 1) {
-            const QString& path = arguments.front();
+            // The path keeps the bytes the system gave; the field only shows it.
+            const std::string& path = arguments.front();
             state.PasswordDialogFillsMain = true;
-            DosyaYolu->setText(path);
-            if (IsEncryptedPath(path)) {
+            SetPathField(path);
+            if (IsEncryptedFileName(path)) {
                 CheckDirection(true);
                 islem->setText(Row(55));
                 state.StartMode = 1;
@@ -424,8 +434,9 @@ void TSayfa1::FormCreate(const QStringList& arguments) {
                 islem->setText(Row(54));
                 state.StartMode = 2;
             }
-            if (QFileInfo(path).isDir()) {
+            if (IsDirectory(path)) {
                 state.StartMode = 3;
+                CheckDirection(HoldsOnlyEncryptedFiles(path));
                 islem->setText(Row(42));
             }
         } else if (arguments.size() > 1) {
@@ -435,12 +446,13 @@ void TSayfa1::FormCreate(const QStringList& arguments) {
             state.CmdLineFiles.clear();
             QString text;
             // The list holds at most MaxListedPaths; further paths are left out.
-            for (const QString& path : arguments.mid(0, static_cast<int>(MaxListedPaths))) {
-                state.CmdLineFiles.push_back(path.toLocal8Bit().toStdString());
-                const bool encrypted = IsEncryptedPath(path);
+            for (std::size_t i = 0; i < arguments.size() && i < MaxListedPaths; ++i) {
+                const std::string& path = arguments[i];
+                state.CmdLineFiles.push_back(path);
+                const bool encrypted = IsEncryptedFileName(path);
                 (encrypted ? CmdLineHasEncrypted : CmdLineHasPlain) = true;
                 CheckDirection(encrypted);
-                text += (text.isEmpty() ? " " : ",") + QString("\"%1\"").arg(path);
+                text += (text.isEmpty() ? " " : ",") + QString("\"%1\"").arg(ShownPath(path));
             }
             DosyaYolu->setText(text);
         }
@@ -591,22 +603,27 @@ void TSayfa1::islemClick() {
         HandOverToFolderWindow(43);
         return;
     }
-    const QFileInfo info(path);
-    if (!info.isFile() && !info.isDir()) {
+    const std::optional<std::string> file = PathFieldBytes();
+    if (!file) {
+        RefuseUndecodableName(this, path);
+        return;
+    }
+    if (!IsRegularFile(*file) && !IsDirectory(*file)) {
         Message(39, Row(38) + "\r\n" + " \" " + path + " \" ", QMessageBox::Warning);
         return;
     }
     const bool encrypt = Sifrele->isChecked();
     if (state.StartMode == 3) {
         state.BatchDirection = encrypt ? 1 : 2;
-        state.BatchFolder = path.toLocal8Bit().toStdString();
+        state.BatchFolder = *file;
         HandOverToFolderWindow(encrypt ? 43 : 44);
         return;
     }
+    const std::string password = p1.toLocal8Bit().toStdString();
     if (encrypt)
-        jobs::JobThread::Start<TSifrele>(path, p1, true, true);
+        jobs::JobThread::Start<TSifrele>(*file, password, true, true);
     else
-        jobs::JobThread::Start<TSifreCoz>(path, p1, true, true);
+        jobs::JobThread::Start<TSifreCoz>(*file, password, true, true);
     pass1->clear();
     pass2->clear();
     DosyaYolu->clear();
@@ -696,12 +713,30 @@ bool TSayfa1::OpenFileDialog() {
     QString chosen;
     if (!dialogs::OpenFileName(this, DosyaAc, chosen)) return false;
     DosyaAc.initialPath = chosen;
-    if (!QFileInfo(chosen).isFile()) {
+    const std::optional<std::string> file = NameBytes(chosen);
+    if (!file) {
+        RefuseUndecodableName(this, chosen);
+        return false;
+    }
+    if (!IsRegularFile(*file)) {
         Message(39, Row(37), QMessageBox::Warning);
         return false;
     }
-    DosyaYolu->setText(chosen);
+    SetPathField(*file);
     return true;
+}
+
+void TSayfa1::SetPathField(const std::string& path) {
+    pathBytes_ = path;
+    pathShown_ = ShownPath(path);
+    DosyaYolu->setText(pathShown_);
+}
+
+std::optional<std::string> TSayfa1::PathFieldBytes() const {
+    const QString text = DosyaYolu->text();
+    // The field still shows the path that was put there: its bytes, as the system gave them.
+    if (!text.isEmpty() && text == pathShown_) return pathBytes_;
+    return NameBytes(text);
 }
 
 void TSayfa1::GozatClick() {
@@ -726,7 +761,12 @@ void TSayfa1::OpenFileFor(bool decrypt) {
     State().PasswordDialogFillsMain = true;
     QString chosen;
     if (dialogs::OpenFileName(this, DosyaAc, chosen)) {
-        DosyaYolu->setText(chosen);
+        const std::optional<std::string> file = NameBytes(chosen);
+        if (!file) {
+            RefuseUndecodableName(this, chosen);
+            return;
+        }
+        SetPathField(*file);
         ShowPasswordDialog();
     }
 }
@@ -877,18 +917,18 @@ void TSayfa1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TSayfa1::dropEvent(QDropEvent* event) {
-    QStringList paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
-    DropPaths(paths);
+    // The raw URI list, decoded here byte by byte: QUrl's local file is a QString, which turns a name
+    // that is not UTF-8 into the name of another file.
+    const QByteArray uriList = event->mimeData()->data(QStringLiteral("text/uri-list"));
+    DropPaths(LocalPathsOfUriList(std::string_view(uriList.constData(), static_cast<std::size_t>(uriList.size()))));
     event->acceptProposedAction();
 }
 
-void TSayfa1::DropPaths(const QStringList& paths) {
-    for (const QString& path : paths) {
-        DosyaYolu->setText(path);
-        ApplyDirectionOf(path);
-        if (QFileInfo(path).isDir()) State().StartMode = 3;
+void TSayfa1::DropPaths(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        SetPathField(path);
+        CheckDirection(HandedOverForDecryption(path));
+        if (IsDirectory(path)) State().StartMode = 3;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/lang/Language.h"
 #include "core/platform/ShellWriter.h"
@@ -61,8 +62,8 @@ class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHo
     Q_OBJECT
 
 public:
-    // `arguments` are the command-line paths (already absolute).
-    explicit TSayfa1(const QStringList& arguments = {}, QWidget* parent = nullptr);
+    // `arguments` are the command-line paths (already absolute), with the bytes the system gave.
+    explicit TSayfa1(const std::vector<std::string>& arguments = {}, QWidget* parent = nullptr);
     ~TSayfa1() override;
 
     void SetPeers(const MainWindowPeers& peers);
@@ -150,8 +151,8 @@ public:
     void ClearAfterBatchStart(int captionRow) override;
     void ShowMainWindow() override;
 
-    // Takes the dropped paths as the drop handler does.
-    void DropPaths(const QStringList& paths);
+    // Takes the dropped paths (their exact bytes) as the drop handler does.
+    void DropPaths(const std::vector<std::string>& paths);
 
     // Desktop integration. The .zrk association and the folder entry in the language in force, for the
     // program's current location; run by the start-up step and by every language apply.
@@ -203,7 +204,12 @@ protected:
 private:
     void BuildControls();
     void BuildActions();
-    void FormCreate(const QStringList& arguments);
+    void FormCreate(const std::vector<std::string>& arguments);
+    // The path field: what it shows, and the exact bytes of the path put there from the command line,
+    // a drop or a dialog. A path typed or edited by the user is taken from the text and refused when
+    // it holds bytes Qt could not decode.
+    void SetPathField(const std::string& path);
+    std::optional<std::string> PathFieldBytes() const;
     bool FormCloseQuery();
     // Key preview: every key pressed on any control of the window, before the control.
     void FormKeyPress(const QKeyEvent& event);
@@ -227,6 +233,8 @@ private:
     void ReportShellProblems();
 
     MainWindowPeers peers_;
+    std::string pathBytes_;
+    QString pathShown_;
     std::unique_ptr<SettingsStore> settings_;
     std::function<void()> quit_;
     QActionGroup* priorityGroup_ = nullptr;

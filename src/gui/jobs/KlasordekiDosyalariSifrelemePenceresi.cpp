@@ -9,8 +9,10 @@
 #include <QShowEvent>
 
 #include "core/base/Secure.h"
+#include "core/lang/Language.h"
 #include "core/platform/Paths.h"
 #include "core/state/FolderScan.h"
+#include "core/state/ProtectedFolders.h"
 #include "core/state/SharedState.h"
 #include "gui/dialogs/Dialogs_mod.h"
 #include "gui/jobs/JobThread.h"
@@ -20,17 +22,22 @@
 
 namespace zarkent {
 
-bool IsProtectedFolder(const std::string& folder, const std::string& programFolder) {
-#ifdef _WIN32
-    static const char* const system[] = {"C:\\Windows\\", "C:\\Windows\\System32\\", "C:\\Program Files\\"};
-#else
-    static const char* const system[] = {"/", "/bin/", "/boot/", "/dev/", "/etc/", "/lib/", "/proc/", "/sys/", "/usr/"};
-#endif
-    if (folder == programFolder) return true;
-    for (const char* protectedFolder : system)
-        if (folder == protectedFolder) return true;
-    return false;
+namespace {
+
+int ProtectionRow(FolderProtection protection) {
+    switch (protection) {
+    case FolderProtection::ProgramFolder:
+        return kRowProtectedProgramFolder;
+    case FolderProtection::HomeFolder:
+        return kRowProtectedHomeFolder;
+    case FolderProtection::SystemFolder:
+    case FolderProtection::None:
+        break;
+    }
+    return kRowProtectedSystemFolder;
 }
+
+} // namespace
 
 TKlasoriciSifrelemePenceresi::TKlasoriciSifrelemePenceresi(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), channel_(std::make_shared<UiChannel>(this)) {
@@ -163,17 +170,33 @@ bool TKlasoriciSifrelemePenceresi::PrepareList() {
     if (state.BatchFolder.empty()) {
         QString chosen;
         if (dialogs::FolderName(this, Row(23), chosen) && !chosen.isEmpty()) {
-            std::string folder = chosen.toLocal8Bit().toStdString();
+            const std::optional<std::string> bytes = NameBytes(chosen);
+            if (!bytes) {
+                close();
+                RefuseUndecodableName(this, chosen);
+                return false;
+            }
+            std::string folder = *bytes;
             if (!IsPathSeparator(folder.back())) folder += PreferredSeparator;
             state.BatchFolder = folder;
         }
     }
-    if (state.BatchFolder.empty() || IsProtectedFolder(state.BatchFolder, state.ProgramFolder)) {
+    if (state.BatchFolder.empty()) {
         close();
         return false;
     }
-    // Listed once, before the batch starts: the .zrk files it writes are never taken up again.
-    FolderScan scan = ListFolderFiles(state.BatchFolder, state.BatchDirection == 1 ? "*.*" : "*.zrk");
+    // Compared by where the folder really leads: "/etc", "/etc/" and a link to it are one folder.
+    if (const FolderProtection protection = CheckBatchFolder(state.BatchFolder, state.ProgramFolder);
+        protection != FolderProtection::None) {
+        close();
+        dialogs::ShowMessage(this, Row(39), Row(ProtectionRow(protection)).arg(ShownPath(state.BatchFolder)),
+                             QMessageBox::Warning, QMessageBox::Ok);
+        return false;
+    }
+    // Listed once, before the batch starts: the .zrk files it writes are never taken up again, and
+    // finished .zrk files of an earlier run are not encrypted a second time.
+    const bool encrypt = state.BatchDirection == 1;
+    FolderScan scan = ListFolderFiles(state.BatchFolder, encrypt ? "*.*" : "*.zrk", encrypt);
     state.BatchFolder.clear();
     state.BatchFileList = std::move(scan.files);
     state.ScanCount = scan.count;

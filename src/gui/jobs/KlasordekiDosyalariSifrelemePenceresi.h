@@ -29,10 +29,6 @@ public:
     virtual void ShowMainWindow() = 0;
 };
 
-// Folders a batch never touches: the program's own folder and the system's folders, each written
-// with its trailing separator.
-bool IsProtectedFolder(const std::string& folder, const std::string& programFolder);
-
 class TKlasoriciSifrelemePenceresi : public QWidget {
     Q_OBJECT
 

@@ -122,6 +122,8 @@ void TTopluSifrele::Execute() {
     std::optional<std::string> failure;
     try {
         for (const std::string& file : FFiles) {
+            // Already encrypted (a finished file of an earlier, stopped run): never a second time.
+            if (IsEncryptedFileName(file)) continue;
             Count();
             if (StopRequested()) return; // stopped: no report, nothing more
             if (!RunOne<TSifrele>(file, FPassword, state.EncryptFailed)) throw BatchFailure{};

@@ -4,6 +4,8 @@
 #include "gui/dialogs/Dialogs_mod.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSaveFile>
@@ -118,6 +120,24 @@ bool ReplaceFileContents(const QString& path, const QByteArray& data, QString& e
 
 void ShowGeneralError(QWidget* parent, const QString& text) {
     dialogs::ShowMessage(parent, ApplicationTitle(), text, QMessageBox::Critical, QMessageBox::Ok);
+}
+
+bool LostBytes(const QString& name) {
+    return name.contains(QChar::ReplacementCharacter) || !name.isValidUtf16();
+}
+
+std::optional<std::string> NameBytes(const QString& name) {
+    if (LostBytes(name)) return std::nullopt;
+    return name.toLocal8Bit().toStdString();
+}
+
+void RefuseUndecodableName(QWidget* parent, const QString& name) {
+    const QString folder = QDir::toNativeSeparators(QFileInfo(name).path());
+    dialogs::ShowMessage(parent, Row(39), Row(kRowUndecodableName).arg(folder), QMessageBox::Warning, QMessageBox::Ok);
+}
+
+QString ShownPath(const std::string& path) {
+    return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
 }
 
 } // namespace zarkent

@@ -6,6 +6,8 @@
 #include <QStyle>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 class QKeyEvent;
 class QLabel;
@@ -55,5 +57,17 @@ bool ReplaceFileContents(const QString& path, const QByteArray& data, QString& e
 // The program's box for an error that a window's handler could not deal with itself (a number field that
 // holds no number, a request beyond a limit): the program's title as caption, the error's text, OK.
 void ShowGeneralError(QWidget* parent, const QString& text);
+
+// Names decoded by Qt (a file dialog's choice, typed text). U+FFFD marks bytes Qt could not decode, and a
+// lone surrogate cannot be encoded back: such a name would lead to another file, so it is refused, never
+// mapped to one.
+bool LostBytes(const QString& name);
+// The exact bytes of `name` for the file system, or nothing when it lost bytes.
+std::optional<std::string> NameBytes(const QString& name);
+// Tells the user that `name` was refused: the undecodable-name row with the folder the name is in.
+void RefuseUndecodableName(QWidget* parent, const QString& name);
+// A path's bytes as text to show (bytes that are not UTF-8 show as U+FFFD; the bytes themselves are kept
+// wherever the path is used).
+QString ShownPath(const std::string& path);
 
 } // namespace zarkent

@@ -211,6 +211,11 @@ void TMD5Hesaplayici::DosyaSecClick() {
     if (hashing_) return; // one file at a time
     QString chosen;
     if (!dialogs::OpenFileName(this, dosyaacmd5, chosen)) return;
+    // A name that lost bytes in decoding may name another file: refused, never hashed in its place.
+    if (LostBytes(chosen)) {
+        RefuseUndecodableName(this, chosen);
+        return;
+    }
     MD5FileName = chosen;
     hashing_ = true;
     DosyaSec->setText(Row(76));

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "core/lang/Language.h"
+#include "core/platform/FileSystem.h"
 #include "core/state/SharedState.h"
 #include "core/wipe/DosyaSilici.h"
 #include "gui/jobs/SifreleJobs.h"
@@ -217,7 +218,13 @@ void TGuvenliDosyaSiliciDialog::DosyaSil_DosyaSecClick() {
     if (!dialogs::OpenFileName(this, Silmekicin_DosyaAc, chosen)) return;
     // The next dialog starts in the folder of this choice; the file itself will be gone.
     Silmekicin_DosyaAc.initialPath = QFileInfo(chosen).path();
-    if (!QFileInfo(chosen).isFile()) {
+    // A name that lost bytes in decoding may name another file, which must never be wiped in its place.
+    const std::optional<std::string> file = NameBytes(chosen);
+    if (!file) {
+        RefuseUndecodableName(this, chosen);
+        return;
+    }
+    if (!IsRegularFile(*file)) {
         dialogs::ShowMessage(this, Row(39), Row(37), QMessageBox::Warning, QMessageBox::Ok);
         return;
     }
@@ -225,8 +232,7 @@ void TGuvenliDosyaSiliciDialog::DosyaSil_DosyaSecClick() {
         QMessageBox::Yes)
         return;
     SilinmekUzereSeciliDosya->setText(chosen);
-    jobs::JobThread::Start<TGuvenliDosyaSil>(this, chosen.toLocal8Bit().toStdString(),
-                                             State().SelectedWipeMethod.load());
+    jobs::JobThread::Start<TGuvenliDosyaSil>(this, *file, State().SelectedWipeMethod.load());
     SilinmekUzereSeciliDosya->setToolTip(chosen);
 }
 

@@ -42,6 +42,49 @@ TEST(FolderScan, ListsThePlainFilesOfTheFolderItself) {
     EXPECT_EQ(ListFolderFiles(withSeparator, "*.zrk").files, (Names{withSeparator + "a.zrk", withSeparator + "c.ZRK"}));
 }
 
+// The scan of an encryption batch leaves finished .zrk files out (exactly ".zrk", as the direction
+// rule reads it), so that a second run never makes name.zrk.zrk; they do not count either.
+TEST(FolderScan, EncryptionScanSkipsEncryptedFiles) {
+    TempDir dir;
+    for (const char* name : {"a.zrk", "b.ZRK", "c.zrk.txt", "d", "e.zrk.zrk", ".zrk"})
+        WriteBytes(dir / name, {1});
+    fs::create_directory(dir / "f");
+    const FolderScan scan = ListFolderFiles(dir.Path().string(), "*.*", true);
+    EXPECT_EQ(scan.count, 3);
+    Names names;
+    for (const std::string& path : scan.files)
+        names.push_back(path.substr(dir.Path().string().size() + 1));
+    EXPECT_EQ(names, (Names{"b.ZRK", "c.zrk.txt", "d"}));
+}
+
+// A folder handed over starts with decryption only when it holds files and every one is a .zrk file;
+// subfolders do not count.
+TEST(FolderScan, HoldsOnlyEncryptedFiles) {
+    const struct {
+        Names files;
+        bool expected;
+    } cases[] = {
+        {{}, false},
+        {{"a.zrk"}, true},
+        {{"a.zrk", "b.zrk", "sub/"}, true},
+        {{"sub/"}, false},
+        {{"a.zrk", "b.ZRK"}, false},
+        {{"a.zrk", ".hidden"}, false},
+        {{"a.txt", "b.zrk"}, false},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        for (const std::string& name : c.files) {
+            if (name.ends_with('/'))
+                fs::create_directory(dir / name);
+            else
+                WriteBytes(dir / name, {1});
+        }
+        EXPECT_EQ(HoldsOnlyEncryptedFiles(dir.Path().string()), c.expected) << testing::PrintToString(c.files);
+    }
+    EXPECT_FALSE(HoldsOnlyEncryptedFiles("/no/such/folder"));
+}
+
 TEST(FolderScan, StoresAtMostTheLimitButCountsAll) {
 #ifdef ZARKENT_UNDER_EMULATOR
     GTEST_SKIP() << "10001 files take minutes under Wine; the same code runs in the Linux suite";
