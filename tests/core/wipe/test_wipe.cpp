@@ -204,6 +204,10 @@ TEST(Wipe, FileSwappedInIsLeftAlone) {
         {true, CutEvents + Names{"rename <random>"}},
     };
     for (const Case& c : cases) {
+#ifdef _WIN32
+        // Windows lets no other program replace the file while the wipe has it open.
+        if (!c.afterRename) continue;
+#endif
         TempDir dir;
         WriteBytes(dir / "f", PatternBytes(100));
         std::string swapped; // where the other file was put
