@@ -529,5 +529,37 @@ TEST(FileSystem, PartialFilesAreRemovedOnlyWhileRegistered) {
     EXPECT_EQ(dir.Entries(), (Names{"a", "b"}));
 }
 
+// Where the jobs' files have names from the start, each is registered for the signal cleanup as soon
+// as it exists; a file that cannot be registered fails its job, and nothing is left.
+TEST(FileSystem, NamedOutputsAreRegisteredOrRefused) {
+    TempDir dir;
+    Job job;
+    WriteBytes(dir / "a.txt", PatternBytes(100));
+    std::vector<std::string> goneAtFlush;
+#ifndef _WIN32 // Windows keeps a removed file that is still open under its name until it is closed
+    SetFileEventHook([&](FileEvent event, const std::string& path) {
+        if (event == FileEvent::CreateTemporary) return EOPNOTSUPP;
+        if (event == FileEvent::SyncFile) {
+            RemovePartialFiles(); // what a second signal does
+            if (!PathExists(path)) goneAtFlush.push_back(NamePart(path));
+        }
+        return 0;
+    });
+    ErrorOf([&] { EncryptOneFile(dir / "a.txt", "pw", job.context); });
+    EXPECT_EQ(goneAtFlush, Names{"a.txt.zrk"});
+#endif
+    SetFileEventHook(
+        [](FileEvent event, const std::string&) { return event == FileEvent::CreateTemporary ? EOPNOTSUPP : 0; });
+
+    std::vector<PartialFile> others;
+    for (int i = 0; i < 16; ++i)
+        others.emplace_back(dir / ("other" + std::to_string(i)));
+    const std::string full = ErrorOf([&] { EncryptOneFile(dir / "a.txt", "pw", job.context); });
+    SetFileEventHook({});
+    others.clear();
+    EXPECT_EQ(full, "Cannot create file \"" + (dir / "a.txt.zrk") + "\". Too many files are being written at once");
+    EXPECT_EQ(dir.Entries(), Names{"a.txt"});
+}
+
 } // namespace
 } // namespace zarkent

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -20,6 +21,7 @@
 #include "core/container/FileJob.h"
 #include "core/container/Naming.h"
 #include "core/container/ZlibStreams.h"
+#include "core/platform/Signals.h"
 
 namespace zarkent {
 namespace {
@@ -160,6 +162,7 @@ TEST(FileJob, SourceChangedDuringTheWorkIsKept) {
         Replace,  // a new file renamed over the source, as editors save
         Append,   // bytes added at the end
         SameSize, // rewritten in place without changing the size: only the times tell
+        Remove,   // removed by another program
     };
     struct Case {
         const char* what;
@@ -174,6 +177,8 @@ TEST(FileJob, SourceChangedDuringTheWorkIsKept) {
         {"decryption, replaced", false, OutputCreation(), Change::Replace},
         {"decryption, appended", false, FileEvent::SyncFile, Change::Append},
         {"decryption, same size", false, FileEvent::SyncFile, Change::SameSize},
+        {"encryption, removed", true, FileEvent::SyncFile, Change::Remove},
+        {"decryption, removed", false, FileEvent::SyncFile, Change::Remove},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -198,6 +203,8 @@ TEST(FileJob, SourceChangedDuringTheWorkIsKept) {
                 fs::rename(dir / "saved.tmp", source);
             } else if (c.change == Change::Append) {
                 std::ofstream(source, std::ios::app | std::ios::binary).put(42);
+            } else if (c.change == Change::Remove) {
+                fs::remove(source);
             } else {
                 // File times move by the kernel's clock tick: let one pass since the source was written.
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -209,13 +216,37 @@ TEST(FileJob, SourceChangedDuringTheWorkIsKept) {
         const FileOutcome out =
             c.encrypt ? EncryptOneFile(source, "pw", flags.context) : DecryptOneFile(source, "pw", flags.context);
         SetFileEventHook({});
-        EXPECT_EQ(ErrorOf([&] { RemoveSource(source, out); }), "The file \"" + source + "\" changed while it was " +
-                                                                   (c.encrypt ? "encrypted" : "decrypted") +
-                                                                   ", so it was kept")
-            << c.what;
-        EXPECT_EQ(ReadBytes(source), changed) << c.what;
+        const std::string work = c.encrypt ? "encrypted" : "decrypted";
+        if (c.change == Change::Remove) {
+            EXPECT_EQ(ErrorOf([&] { RemoveSource(source, out); }),
+                      "The file \"" + source + "\" was removed by another program while it was " + work +
+                          "; the output \"" + out.output + "\" was kept")
+                << c.what;
+            EXPECT_FALSE(fs::exists(source)) << c.what;
+        } else {
+            EXPECT_EQ(ErrorOf([&] { RemoveSource(source, out); }),
+                      "The file \"" + source + "\" changed while it was " + work + ", so it was kept")
+                << c.what;
+            EXPECT_EQ(ReadBytes(source), changed) << c.what;
+        }
         EXPECT_TRUE(fs::exists(out.output)) << c.what;
     }
+}
+
+// Worker threads never take the interrupting signals, so that the job's thread handles them.
+TEST(FileSystem, WorkerThreadsStartWithInterruptsBlocked) {
+    bool interrupt = false, terminate = false;
+    StartWorkerThread([&] {
+        sigset_t mask;
+        pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+        interrupt = sigismember(&mask, SIGINT) == 1;
+        terminate = sigismember(&mask, SIGTERM) == 1;
+    }).join();
+    EXPECT_TRUE(interrupt);
+    EXPECT_TRUE(terminate);
+    sigset_t mine;
+    pthread_sigmask(SIG_BLOCK, nullptr, &mine);
+    EXPECT_EQ(sigismember(&mine, SIGINT), 0); // the calling thread keeps taking them
 }
 
 // Only regular files are encrypted or decrypted, never through a link; nothing is created otherwise.
