@@ -352,6 +352,9 @@ TEST(Wipe, RefusedFiles) {
 // What another program appends during the wipe gets the same passes before the file is cut, also when
 // it appends again meanwhile; a file still growing after three such rounds is left under its name.
 TEST(Wipe, AppendedDataGetsTheSamePasses) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows lets no other program write to the file while the wipe has it open";
+#endif
     const std::string line = "appended during the wipe\n";
     struct Case {
         int method;
