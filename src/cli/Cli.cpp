@@ -43,7 +43,10 @@ constexpr const char* HelpText =
     "                       complement; each flushed to the device), then cut, rename and delete it.\n"
     "                       No question is asked. Prints each wiped FILE; exit status 0 all wiped, 1 any\n"
     "                       failure, 2 bad usage. Links, folders, devices, FIFOs, sockets, read-only\n"
-    "                       files and files with other hard links are refused.\n"
+    "                       files and files with other hard links are refused. Data appended meanwhile\n"
+    "                       gets the same passes; on a full disk only the file's own storage is\n"
+    "                       overwritten. Ctrl-C stops after the group being written: the file stays,\n"
+    "                       partly overwritten, and the exit status is 1.\n"
     "  --method N           passes: 0 = 1, 1 = 3, 2 = 7 (default), 3 = 35, 4 = 80, 5 = 100, 6 = 120\n"
     "\n"
     "  md5                  print the MD5 digest of each FILE ('-' or none: standard input) in the\n"
@@ -63,9 +66,10 @@ constexpr const char* HelpText =
     "                       test data but predictable; --secure draws from the system's random source\n"
     "\n"
     "What overwriting cannot reach: blocks that an SSD's wear levelling moved or that were trimmed,\n"
-    "copy-on-write and journaling file systems (btrfs, ZFS, data journals), snapshots, backups, and\n"
-    "copies made earlier (by editors, by this program's own encryption, by the system's swap). A file\n"
-    "on a memory file system (tmpfs) never reaches a disk; the wipe says so.\n";
+    "journals, snapshots, backups, and copies made earlier (by editors, by this program's own\n"
+    "encryption, by the system's swap). On copy-on-write (btrfs, ZFS, bcachefs), overlay, network\n"
+    "(NFS, SMB/CIFS) and FUSE file systems the wipe says the old contents may remain; a file on tmpfs\n"
+    "never reaches a disk, and the wipe says so. Reflinked copies (XFS) cannot be detected.\n";
 
 } // namespace
 

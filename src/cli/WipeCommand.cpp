@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/Interrupt.h"
 #include "cli/Progress.h"
 #include "cli/Terminal.h"
 #include "core/platform/FileSystem.h"
@@ -27,6 +28,8 @@ std::int64_t SizeOf(const std::string& path) {
 bool WipeOne(const std::string& path, int method, Streams io) {
     std::optional<TerminalProgress> bar;
     WipeHooks hooks;
+    // Ctrl-C (SIGINT, SIGTERM) stops the wipe after the group being written; the file keeps its name.
+    hooks.stop = &InterruptRequested();
     if (StderrIsTerminal()) {
         bar.emplace(io.err, Printable(path), SizeOf(path) * WipePasses(method));
         bar->SetMaximum(100);
@@ -39,10 +42,15 @@ bool WipeOne(const std::string& path, int method, Streams io) {
         const auto wiper = std::make_unique<TDosyaSilici>(path, static_cast<std::uint8_t>(method), hooks);
         if (bar) bar->Finish();
         io.out << Printable(path) << "\n";
-        if (!wiper->FReachesDevice)
+        if (wiper->FReach == OverwriteReach::Memory)
             io.err << Printable(path)
                    << ": the file was on a memory file system (tmpfs): it was deleted, but no "
                       "overwrite ever reached a disk\n";
+        if (wiper->FReach == OverwriteReach::Elsewhere)
+            io.err << Printable(path)
+                   << ": the file was on a file system where overwriting does not reach its old blocks, or cannot "
+                      "be known to (copy-on-write such as btrfs, ZFS or bcachefs, network, overlay or FUSE): it was "
+                      "deleted, but its old contents may remain on the device\n";
         return true;
     } catch (const std::exception& e) {
         if (bar) bar->Finish();
@@ -74,9 +82,14 @@ int RunWipeCommand(const std::vector<std::string>& args, Streams io) {
         }
     }
     if (paths.empty()) return UsageError(io.err, "no FILE given");
+    InstallInterruptHandlers();
     bool failed = false;
-    for (const std::string& path : paths)
+    for (const std::string& path : paths) {
+        // After a stop the files not yet begun are left alone.
+        if (InterruptRequested().load()) break;
         failed |= !WipeOne(path, method, io);
+    }
+    failed |= InterruptRequested().load();
     io.out << std::flush;
     return failed ? ExitFailure : ExitOk;
 }

@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
     state.CancelRequested = true;
+    state.WipeStopRequested = true; // a wipe stops after its group being written, leaving the file named
     md5Window.StopHashing();
     jobs::JobThread::WaitForAll(std::chrono::seconds(30));
     SetJobWindows(JobWindows());

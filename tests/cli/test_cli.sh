@@ -166,6 +166,17 @@ done
 run wipe; check "wipe without files" 2 "$rc"
 run --help; check "help says what overwriting cannot reach" 1 "$(grep -c 'wear levelling' out.txt)"
 
+# wipe stopped by SIGINT: it ends after the group being written, the file stays under its name, partly
+# overwritten, the files not yet begun are untouched, and the exit status is 1.
+yes ZARKENT-WIPE-STOP | head -c 67108864 >big; cp big big.orig; printf 'later' >w4
+"$CLI" wipe --method 6 big w4 >out.txt 2>err.txt & pid=$!
+sleep 0.5; kill -INT $pid; wait $pid; rc=$?
+check "stopped wipe exit" 1 "$rc"
+check "stopped wipe message" 'big: The wipe of "big" was stopped; the file was left under its name, partly overwritten.' "$(cat err.txt)"
+check "stopped wipe keeps the file" "67108864 later" "$(stat -c %s big) $(cat w4)"
+check "stopped wipe overwrote part" "differ" "$(cmp -s big big.orig || echo differ)"
+rm -f big big.orig w4
+
 # md5: the lines of md5sum, which md5sum -c accepts, and --check in return.
 printf 'abc' >m1; : >m2; printf 'x' >'m 3'; printf 'y' >'back\slash'; printf 'z' >"$(printf 'new\nline')"
 names=(m1 m2 'm 3' 'back\slash' "$(printf 'new\nline')")

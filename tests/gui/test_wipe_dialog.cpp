@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -336,11 +337,25 @@ private slots:
         QCOMPARE(State().SelectedWipeMethod.load(), 1); // the choice stays for the next try
     }
 
-    // While a wipe runs the button is locked; Escape closes the dialog, and the deletion still ends
-    // and reports.
-    void escapeDuringAWipeLetsItFinish() {
+    // While a wipe runs the button is locked, and Escape, the close box or the close button ask whether to
+    // stop it: Yes stops it after the group being written, leaving the file under its name, partly
+    // overwritten, with a report saying so; No closes the dialog and the deletion still ends and reports;
+    // Cancel keeps the dialog open.
+    void closingDuringAWipeAsksToStopIt_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Escape, stop") << "escape" << int(QMessageBox::Yes);
+        QTest::newRow("Escape, go on") << "escape" << int(QMessageBox::No);
+        QTest::newRow("Escape, cancel") << "escape" << int(QMessageBox::Cancel);
+        QTest::newRow("close box, stop") << "close" << int(QMessageBox::Yes);
+        QTest::newRow("close button, quitting, stop") << "button" << int(QMessageBox::Yes);
+    }
+    void closingDuringAWipeAsksToStopIt() {
+        QFETCH(QString, how);
+        QFETCH(int, answer);
         const QString path = P("big.bin");
         WriteBytes(path.toStdString(), PatternBytes(70000));
+        State().CloseWhenJobsFinish = how == "button";
         dialog->show();
         dialog->SilmeYontemiSecimi->setCurrentIndex(0);
         // Held at the first flush: the deletion is then known to be running.
@@ -358,20 +373,92 @@ private slots:
         dialog->DosyaSil_DosyaSecClick(); // a second deletion cannot start meanwhile
         QVERIFY(script.VerifyDone());
 
-        QTest::keyClick(dialog->DosyaSil_DosyaSec, Qt::Key_Escape);
-        QVERIFY(!dialog->isVisible());
-        QCOMPARE(State().SelectedWipeMethod.load(), 2);
+        script
+            .ExpectMessage(Row(47), Row(kRowWipeStopQuestion).arg(path), QMessageBox::Question,
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+            .Answer(static_cast<QMessageBox::StandardButton>(answer));
+        if (how == "escape") QTest::keyClick(dialog->DosyaSil_DosyaSec, Qt::Key_Escape);
+        if (how == "close") dialog->close();
+        if (how == "button") dialog->DosyaSil_Kapat->click();
+        QVERIFY(script.VerifyDone());
+        QCOMPARE(quits, 0); // never ended with the wipe half done
+        QCOMPARE(dialog->isVisible(), answer == QMessageBox::Cancel);
         QCoreApplication::processEvents();
         QVERIFY(QFileInfo::exists(path));
         QVERIFY(!result->isVisible());
 
         gate.Open();
         WaitForReport();
-        ExpectReport(101, result->Ok);
-        QVERIFY(result->Mesaj->text().startsWith("File Succesfully Deleted  Time:"));
-        QVERIFY(dir->Entries().empty());
+        if (answer == QMessageBox::Yes) {
+            ExpectReport(39, result->Hata);
+            QCOMPARE(result->Mesaj->text(), "Unable To Delete The File\r\n" + Row(kRowWipeStopped).arg(path));
+            QCOMPARE(dir->Entries(), std::vector<std::string>{"big.bin"});
+            // Stopped after the zeros of the first block and their flush; the rest is as it was.
+            const std::vector<std::uint8_t> now = ReadBytes(path.toStdString());
+            const std::vector<std::uint8_t> original = PatternBytes(70000);
+            QCOMPARE(now.size(), original.size());
+            QVERIFY(std::all_of(now.begin(), now.begin() + 32768, [](std::uint8_t b) { return b == 0; }));
+            QVERIFY(std::equal(now.begin() + 32768, now.end(), original.begin() + 32768));
+        } else {
+            ExpectReport(101, result->Ok);
+            QVERIFY(result->Mesaj->text().startsWith("File Succesfully Deleted  Time:"));
+            QVERIFY(dir->Entries().empty());
+        }
         ExpectIdle();
-        QVERIFY(!dialog->isVisible());
+        QVERIFY(!State().WipeRunning);
+        State().CloseWhenJobsFinish = false;
+    }
+
+    // The main window's close question, answered "do not wait" while a wipe runs, offers to stop the wipe
+    // rather than leave the file half-overwritten without a word; stopping hides the window and the
+    // program ends once the report has been seen.
+    void mainWindowCloseOffersToStopAWipe_data() {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("stop") << int(QMessageBox::Yes);
+        QTest::newRow("keep the window") << int(QMessageBox::No);
+    }
+    void mainWindowCloseOffersToStopAWipe() {
+        QFETCH(int, answer);
+        TempDir config;
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
+        TSayfa1 main;
+        int mainQuits = 0;
+        main.SetQuitHook([&mainQuits] { ++mainQuits; });
+        main.show();
+        const QString path = P("big.bin");
+        WriteBytes(path.toStdString(), PatternBytes(70000));
+        dialog->SilmeYontemiSecimi->setCurrentIndex(0);
+        FileEventGate gate(FileEvent::SyncFile,
+                           [file = path.toStdString()](const std::string& p) { return p == file; });
+        DialogScript script;
+        ScriptChoice(script, path, QMessageBox::Yes);
+        dialog->DosyaSil_DosyaSec->click();
+        QTRY_VERIFY(gate.Reached());
+
+        script
+            .ExpectMessage(Row(47), Row(46), QMessageBox::Question,
+                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+            .Answer(QMessageBox::No);
+        script
+            .ExpectMessage(Row(47), Row(kRowWipeStopQuestion).arg(path), QMessageBox::Question,
+                           QMessageBox::Yes | QMessageBox::No)
+            .Answer(static_cast<QMessageBox::StandardButton>(answer));
+        main.close();
+        QVERIFY(script.VerifyDone());
+        QCOMPARE(mainQuits, 0);
+        QCOMPARE(main.isVisible(), answer == QMessageBox::No);
+        QCOMPARE(State().CloseWhenJobsFinish.load(), answer == QMessageBox::Yes);
+
+        gate.Open();
+        WaitForReport();
+        if (answer == QMessageBox::Yes) {
+            QCOMPARE(result->Mesaj->text(), "Unable To Delete The File\r\n" + Row(kRowWipeStopped).arg(path));
+            QCOMPARE(dir->Entries(), std::vector<std::string>{"big.bin"});
+        } else {
+            ExpectReport(101, result->Ok);
+            QVERIFY(dir->Entries().empty());
+        }
+        State().CloseWhenJobsFinish = false;
     }
 
     // The main window's action opens the dialog without waiting, and a language switch reaches it.

@@ -127,6 +127,8 @@ std::string EventName(FileEvent event) {
         return "link";
     case FileEvent::CreateTemporary:
         return "create-temporary";
+    case FileEvent::Grow:
+        return "grow";
     }
     return "event " + std::to_string(static_cast<int>(event));
 }

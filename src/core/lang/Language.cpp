@@ -148,6 +148,10 @@ constexpr std::string_view kTurkish[] = {
     /* 129 */ "\"%1\" programın kendi klasörüdür; içindeki dosyalar işlenmez.",
     /* 130 */ "\"%1\" ev klasörünüzdür; oturumunuzun dosyalarını taşıdığı için içindeki dosyalar toplu olarak işlenmez.",
     /* 131 */ "\"%1\" klasöründeki bir dosya adı tam olarak okunamayan baytlar içeriyor; başka bir dosya işlenmesin diye bu ad reddedildi.",
+    /* 132 */ "\"%1\" dosyasının silinmesi durduruldu; dosya kendi adıyla yerinde bırakıldı, bir kısmının üzerine yazıldı.",
+    /* 133 */ "\"%1\" dosyası silme sırasında değişmeye devam etti; dosya kendi adıyla yerinde bırakıldı, bir kısmının üzerine yazıldı.",
+    /* 134 */ "\"%1\" dosyası siliniyor. Silme durdurulsun mu? Durdurulursa dosya kendi adıyla, bir kısmının üzerine yazılmış olarak kalır.",
+    /* 135 */ "\"%1\" dosyası, üzerine yazmanın eski bloklara ulaşmadığı ya da ulaşıp ulaşmadığı bilinemeyen bir dosya sistemindeydi (yazarken kopyalayan, ağ, overlay ya da FUSE); dosya silindi, ancak eski içeriği aygıtta kalmış olabilir.",
 };
 constexpr std::string_view kEnglish[] = {
     "", // row 0 is not used
@@ -285,6 +289,10 @@ constexpr std::string_view kEnglish[] = {
     /* 129 */ "\"%1\" is the program's own folder; its files are never processed.",
     /* 130 */ "\"%1\" is your home folder; it holds your session's files, so its files are never processed as a batch.",
     /* 131 */ "A name in the folder \"%1\" holds bytes that cannot be read exactly; it is refused so that no other file is processed in its place.",
+    /* 132 */ "The wipe of \"%1\" was stopped; the file was left under its name, partly overwritten.",
+    /* 133 */ "The file \"%1\" kept changing during the wipe; it was left under its name, partly overwritten.",
+    /* 134 */ "The file \"%1\" is being wiped. Stop the wipe? If it is stopped, the file stays under its name, partly overwritten.",
+    /* 135 */ "The file \"%1\" was on a file system where overwriting does not reach its old blocks, or cannot be known to (copy-on-write, network, overlay or FUSE); it was deleted, but its old contents may remain on the device.",
 };
 // clang-format on
 

@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 131;
+inline constexpr int kLanguageRowCount = 135;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -26,11 +26,16 @@ inline constexpr int kWipeMethodCount = 7;
 inline constexpr int kWipeMethodNameRow = 114;
 inline constexpr int kWipeMethodDescriptionRow = 121;
 
-// Rows after the designed table; "%1" stands for the folder concerned.
+// Rows after the designed table; "%1" stands for the folder concerned (rows 128..131).
 inline constexpr int kRowProtectedSystemFolder = 128;
 inline constexpr int kRowProtectedProgramFolder = 129;
 inline constexpr int kRowProtectedHomeFolder = 130;
 inline constexpr int kRowUndecodableName = 131;
+// The secure deletion's own messages; "%1" stands for the file concerned.
+inline constexpr int kRowWipeStopped = 132;
+inline constexpr int kRowWipeKeptChanging = 133;
+inline constexpr int kRowWipeStopQuestion = 134;
+inline constexpr int kRowWipeNotInPlace = 135;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };

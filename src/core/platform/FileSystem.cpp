@@ -13,6 +13,30 @@
 
 namespace zarkent {
 
+OverwriteReach OverwriteReachOfType(std::uint64_t type) {
+    // The numbers are 32-bit; a 32-bit system's signed f_type sign-extends the high ones.
+    switch (static_cast<std::uint32_t>(type)) {
+    case 0x01021994: // tmpfs
+    case 0x858458f6: // ramfs
+        return OverwriteReach::Memory;
+    case 0x9123683e: // btrfs
+    case 0x2fc12fc1: // ZFS
+    case 0xca451a4e: // bcachefs
+    case 0x794c7630: // overlay
+    case 0x6969:     // NFS
+    case 0x517b:     // SMB
+    case 0xff534d42: // CIFS
+    case 0xfe534d42: // SMB2
+    case 0x65735546: // FUSE
+    case 0x00c36400: // Ceph
+    case 0x01021997: // 9p
+    case 0x5346414f: // AFS
+        return OverwriteReach::Elsewhere;
+    default:
+        return OverwriteReach::Device;
+    }
+}
+
 namespace {
 std::mutex hookMutex;
 std::shared_ptr<const FileEventHook> currentHook;

@@ -21,6 +21,15 @@ enum class Access {
 
 // What tells whether a name still leads to the very file that was read, unchanged: the file's
 // device and number, its size, and its modification and change times.
+// Whether overwriting a file in place reaches the blocks that held its contents: on a disk it does; in
+// memory (tmpfs, ramfs) there is no device at all; on copy-on-write file systems (btrfs, ZFS, bcachefs)
+// new data goes to new blocks, and through overlay, network (NFS, SMB/CIFS, Ceph, 9p, AFS) and FUSE file
+// systems it cannot be known.
+enum class OverwriteReach { Device, Memory, Elsewhere };
+
+// The verdict for a Linux file system type number (statfs f_type); Device for any type not listed.
+OverwriteReach OverwriteReachOfType(std::uint64_t type);
+
 struct FileIdentity {
     std::uint64_t device = 0, inode = 0;
     std::int64_t size = 0;
@@ -88,8 +97,19 @@ public:
     bool WritableByMode() const;
     // Whether the file lives in memory (tmpfs, ramfs), where nothing ever reaches a device.
     bool OnMemoryFileSystem() const;
+    // Whether overwriting the file in place reaches the blocks that hold its contents (by the type of
+    // its file system).
+    OverwriteReach Reach() const;
     // Writes `count` copies of `block` one after another from `offset`; a failed or empty write throws.
     void WriteRepeatedAt(const void* block, std::size_t size, std::size_t count, std::int64_t offset);
+    // The same, but false where the file system has no room (or the user's quota is used up) for what the
+    // write needs; other failures throw. A write that ends past both the end of the file and the storage it
+    // owns is announced to the test hook as FileEvent::Grow first.
+    bool WriteRepeatedAtUnlessFull(const void* block, std::size_t size, std::size_t count, std::int64_t offset);
+    // The bytes of storage the file owns (POSIX: st_blocks * 512), which can be more or less than its size.
+    std::int64_t AllocatedSize() const;
+    // The file system's allocation unit (POSIX: f_frsize): the least a write into owned storage covers.
+    std::int64_t FragmentSize() const;
     // Flushes the contents (not the times) to the device.
     void DataSync();
     // Cuts the file to zero length.
@@ -174,7 +194,8 @@ void RemovePartialFiles() noexcept;
 // is reported to the hook before it happens, with the path it concerns (a rename or link: its target).
 // A hook that returns an errno value makes the operation fail with that error (CreateTemporary: as on
 // a file system without such files). The hook runs on the thread doing the operation.
-enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt, Truncate, Link, CreateTemporary };
+// Grow: a write that needs new storage for the file (returning ENOSPC or EDQUOT there acts as a full disk).
+enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt, Truncate, Link, CreateTemporary, Grow };
 using FileEventHook = std::function<int(FileEvent event, const std::string& path)>;
 // An empty hook removes it.
 void SetFileEventHook(FileEventHook hook);

@@ -137,7 +137,15 @@ bool File::OnMemoryFileSystem() const {
     return info.f_type == TMPFS_MAGIC || info.f_type == RAMFS_MAGIC;
 }
 
-void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t count, std::int64_t offset) {
+bool File::WriteRepeatedAtUnlessFull(const void* block, std::size_t size, std::size_t count, std::int64_t offset) {
+    auto full = [](int error) { return error == ENOSPC || error == EDQUOT; };
+    // Only a write past both the end and the storage the file owns needs new space.
+    if (offset + static_cast<std::int64_t>(count * size) > std::max(Size(), AllocatedSize())) {
+        if (const int error = Announce(FileEvent::Grow, path_)) {
+            if (full(error)) return false;
+            Fail("Cannot write file", error);
+        }
+    }
     // One call writes many copies: every slot of the vector points at the same block.
     constexpr std::size_t maxSlots = 256;
     iovec slots[maxSlots];
@@ -151,19 +159,45 @@ void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t coun
     while (done < count) {
         const ssize_t n = ::pwritev(Fd(), slots, static_cast<int>(std::min(maxSlots, count - done)), position(done, 0));
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && full(errno)) return false;
         if (n < 0) Fail("Cannot write file", errno);
-        if (n == 0) Fail("Cannot write file", ENOSPC);
+        if (n == 0) return false;
         done += static_cast<std::size_t>(n) / size;
         // A short write stopped inside a copy: finish that copy before going on.
         for (std::size_t within = static_cast<std::size_t>(n) % size; within != 0 && within < size;) {
             const ssize_t m = ::pwrite(Fd(), bytes + within, size - within, position(done, within));
             if (m < 0 && errno == EINTR) continue;
+            if (m < 0 && full(errno)) return false;
             if (m < 0) Fail("Cannot write file", errno);
-            if (m == 0) Fail("Cannot write file", ENOSPC);
+            if (m == 0) return false;
             within += static_cast<std::size_t>(m);
             if (within == size) ++done;
         }
     }
+    return true;
+}
+
+void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t count, std::int64_t offset) {
+    if (!WriteRepeatedAtUnlessFull(block, size, count, offset)) Fail("Cannot write file", ENOSPC);
+}
+
+std::int64_t File::AllocatedSize() const {
+    struct stat info {};
+    if (::fstat(Fd(), &info) != 0) Fail("Cannot read file", errno);
+    return static_cast<std::int64_t>(info.st_blocks) * 512;
+}
+
+std::int64_t File::FragmentSize() const {
+    struct statfs info {};
+    if (::fstatfs(Fd(), &info) != 0 || info.f_frsize <= 0) return 512;
+    return static_cast<std::int64_t>(info.f_frsize);
+}
+
+OverwriteReach File::Reach() const {
+    struct statfs info {};
+    // A file system that cannot be asked is taken for a disk, as before the question existed.
+    if (::fstatfs(Fd(), &info) != 0) return OverwriteReach::Device;
+    return OverwriteReachOfType(static_cast<std::uint64_t>(info.f_type));
 }
 
 void File::DataSync() {

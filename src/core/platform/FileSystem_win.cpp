@@ -289,7 +289,15 @@ void WriteAt(HANDLE handle, const unsigned char* data, std::size_t size, std::in
 }
 } // namespace
 
-void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t count, std::int64_t offset) {
+bool File::WriteRepeatedAtUnlessFull(const void* block, std::size_t size, std::size_t count, std::int64_t offset) {
+    auto full = [](DWORD error) { return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL; };
+    // Only a write past both the end and the storage the file owns needs new space.
+    if (offset + static_cast<std::int64_t>(count * size) > std::max(Size(), AllocatedSize())) {
+        if (const int error = Announce(FileEvent::Grow, path_)) {
+            if (error == ENOSPC) return false;
+            throw ZarkentError("Cannot write file \"" + path_ + "\". " + SystemErrorText(error), ErrorKind::FileSystem);
+        }
+    }
     // Positional writes move the file pointer on Windows; put it back as pwrite would leave it.
     const std::int64_t position = Position();
     // Many copies per call: a buffer of up to 1 MiB of copies of the block.
@@ -304,8 +312,40 @@ void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t coun
         WriteAt(Native(handle_), copies.data(), now * size, offset + static_cast<std::int64_t>(done * size), error);
         done += now;
     }
-    if (error != 0) Fail("Cannot write file", static_cast<int>(error));
     Seek(position);
+    if (full(error)) return false;
+    if (error != 0) Fail("Cannot write file", static_cast<int>(error));
+    return true;
+}
+
+void File::WriteRepeatedAt(const void* block, std::size_t size, std::size_t count, std::int64_t offset) {
+    if (!WriteRepeatedAtUnlessFull(block, size, count, offset)) Fail("Cannot write file", ERROR_DISK_FULL);
+}
+
+std::int64_t File::AllocatedSize() const {
+    FILE_STANDARD_INFO info{};
+    if (!::GetFileInformationByHandleEx(Native(handle_), FileStandardInfo, &info, sizeof info))
+        Fail("Cannot read file", LastError());
+    return static_cast<std::int64_t>(info.AllocationSize.QuadPart);
+}
+
+std::int64_t File::FragmentSize() const {
+    // The sector: the least a write covers. Allocation is in clusters, but the allocated size bounds
+    // what is written in any case.
+    return 512;
+}
+
+OverwriteReach File::Reach() const {
+    if (OnMemoryFileSystem()) return OverwriteReach::Memory;
+    std::wstring name(MAX_PATH, L'\0');
+    const DWORD length =
+        ::GetFinalPathNameByHandleW(Native(handle_), name.data(), static_cast<DWORD>(name.size()), VOLUME_NAME_DOS);
+    if (length == 0 || length >= name.size()) return OverwriteReach::Device;
+    // "\\?\UNC\..." is a network share; "\\?\X:\..." a drive, which may be a mapped share.
+    if (name.compare(0, 8, L"\\\\?\\UNC\\") == 0) return OverwriteReach::Elsewhere;
+    if (length < 7 || name.compare(0, 4, L"\\\\?\\") != 0 || name[5] != L':') return OverwriteReach::Device;
+    const std::wstring root = name.substr(4, 2) + L"\\";
+    return ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE ? OverwriteReach::Elsewhere : OverwriteReach::Device;
 }
 
 void File::DataSync() {

@@ -45,6 +45,9 @@ struct SharedState {
 
     std::atomic<std::int32_t> WipePercent{0};
     std::atomic<bool> WipeFinished{false};
+    // Set while a secure deletion runs; a stop request makes it end after the group being written.
+    std::atomic<bool> WipeRunning{false};
+    std::atomic<bool> WipeStopRequested{false};
     std::atomic<std::uint8_t> SelectedWipeMethod{2}; // the method the next secure deletion uses, 0..6
 };
 

@@ -30,7 +30,26 @@ constexpr std::uint32_t RandomLimit = 1234567890;
 [[noreturn]] void Refuse(const std::string& path, const std::string& reason) {
     throw ZarkentError("Cannot wipe file \"" + path + "\". " + reason, ErrorKind::FileSystem);
 }
+
+constexpr auto Block = static_cast<std::int64_t>(WipeBlockSize);
+
+std::int64_t BlocksIn(std::int64_t bytes) {
+    return (bytes + Block - 1) / Block;
+}
+
+std::string LeftFileText(WipeLeftFile::Reason reason, const std::string& path) {
+    if (reason == WipeLeftFile::Reason::Stopped)
+        return "The wipe of \"" + path + "\" was stopped; the file was left under its name, partly overwritten.";
+    return "Cannot wipe file \"" + path + "\". It kept changing during the wipe (it was still growing after " +
+           std::to_string(WipeGrowthRounds) +
+           " rounds over what was added); it was left under its name, partly overwritten.";
+}
 } // namespace
+
+WipeLeftFile::WipeLeftFile(Reason reason, const std::string& path)
+    : ZarkentError(LeftFileText(reason, path),
+                   reason == Reason::Stopped ? ErrorKind::Cancelled : ErrorKind::FileSystem),
+      reason_(reason), path_(path) {}
 
 int WipePasses(int method) {
     static constexpr int passes[WipeMethodCount] = {1, 3, 7, 35, 80, 100, 120};
@@ -84,14 +103,28 @@ void TDosyaSilici::Wipe(const std::string& FileName, std::uint8_t Method) {
     if (!file.WritableByMode())
         throw ZarkentError("Cannot open file \"" + FFileName + "\". " + SystemErrorText(EACCES), ErrorKind::FileSystem);
     FFileSize = file.Size();
-    FReachesDevice = !file.OnMemoryFileSystem();
+    FReach = file.Reach();
+    FReachesDevice = FReach == OverwriteReach::Device;
     MakeRandomName();
 
     const int passes = WipePasses(Method);
     if (passes == 0) return;
     bytesPerPercent = static_cast<double>(FFileSize * passes) / 100.0;
-    for (int pass = 0; pass < passes; ++pass)
-        WipePass(file);
+    try {
+        std::int64_t covered = WipeRegion(file, 0, FFileSize, passes);
+        // Another program may have appended to the file meanwhile: what it added gets the same passes,
+        // and only a file that stopped growing is cut. The promise is about what the last look found.
+        for (int round = 0;; ++round) {
+            const std::int64_t size = file.Size();
+            if (size <= covered) break;
+            if (round == WipeGrowthRounds) throw WipeLeftFile(WipeLeftFile::Reason::KeptChanging, FFileName);
+            covered = WipeRegion(file, covered, size, passes);
+        }
+    } catch (const WipeLeftFile&) {
+        throw;
+    } catch (const ZarkentError& e) {
+        throw ZarkentError(std::string(e.what()) + "; the file was left under its name, partly overwritten.", e.Kind());
+    }
     FinishDeletion(file);
 }
 
@@ -112,25 +145,62 @@ void TDosyaSilici::CountBlock(std::int64_t written) {
     }
 }
 
-void TDosyaSilici::WipePass(File& file) {
-    // Every write is a whole block, so a size that is not a multiple of the block grows to the next
-    // one; at least one block is written, also for an empty file.
-    const auto blocks =
-        std::max<std::int64_t>(1, (FFileSize + static_cast<std::int64_t>(WipeBlockSize) - 1) / WipeBlockSize);
+void TDosyaSilici::CheckStop() const {
+    if (hooks_.stop && hooks_.stop->load()) throw WipeLeftFile(WipeLeftFile::Reason::Stopped, FFileName);
+}
+
+std::int64_t TDosyaSilici::InPlaceEnd(const File& file, std::int64_t dataEnd) {
+    // Up to the end of the last fragment the data touches, where the file owns it; never less than the
+    // data itself, which the file owns wherever it is not sparse.
+    const std::int64_t fragment = std::max<std::int64_t>(1, file.FragmentSize());
+    const std::int64_t rounded = (dataEnd + fragment - 1) / fragment * fragment;
+    return std::max(dataEnd, std::min(rounded, file.AllocatedSize()));
+}
+
+std::int64_t TDosyaSilici::WipeRegion(File& file, std::int64_t begin, std::int64_t dataEnd, int passes) {
+    // Whole blocks, which may make the file longer (at least one block, also for an empty file); on a
+    // full disk only the storage the file owns.
+    std::int64_t end = FOverwroteInPlace ? InPlaceEnd(file, dataEnd)
+                                         : begin + std::max<std::int64_t>(1, BlocksIn(dataEnd - begin)) * Block;
+    for (int pass = 0; pass < passes; ++pass)
+        WipePass(file, begin, dataEnd, end);
+    return end;
+}
+
+void TDosyaSilici::WipePass(File& file, std::int64_t begin, std::int64_t dataEnd, std::int64_t& end) {
     const std::uint8_t* patterns[4] = {FZeroBlock, FOneBlock, FRandomBlock, FInverseBlock};
-    const std::int64_t groupBlocks = WipeGroupBlocks(blocks);
-    for (std::int64_t first = 0; first < blocks; first += groupBlocks) {
-        const auto count = static_cast<std::size_t>(std::min(groupBlocks, blocks - first));
-        const std::int64_t offset = first * static_cast<std::int64_t>(WipeBlockSize);
+    const std::int64_t groupBlocks = WipeGroupBlocks(BlocksIn(end - begin));
+    // The bytes of one pattern over a group: whole blocks, and a shorter last one within owned storage.
+    auto write = [&](const std::uint8_t* pattern, std::int64_t offset, std::int64_t bytes) {
+        const auto whole = static_cast<std::size_t>(bytes / Block);
+        const auto rest = static_cast<std::size_t>(bytes % Block);
+        if (whole > 0 && !file.WriteRepeatedAtUnlessFull(pattern, WipeBlockSize, whole, offset)) return false;
+        return rest == 0 ||
+               file.WriteRepeatedAtUnlessFull(pattern, rest, 1, offset + static_cast<std::int64_t>(whole) * Block);
+    };
+    for (std::int64_t offset = begin; offset < end; offset += groupBlocks * Block) {
         for (int pattern = 0; pattern < 4; ++pattern) {
-            file.WriteRepeatedAt(patterns[pattern], WipeBlockSize, count, offset);
+            std::int64_t bytes = std::min(groupBlocks * Block, end - offset);
+            while (bytes > 0 && !write(patterns[pattern], offset, bytes)) {
+                // No room to make the file longer: overwrite what it owns instead. The blocks before the
+                // data's end are owned, so this happens at most once.
+                if (FOverwroteInPlace)
+                    throw ZarkentError("Cannot write file \"" + FFileName + "\". " + SystemErrorText(ENOSPC),
+                                       ErrorKind::FileSystem);
+                FOverwroteInPlace = true;
+                end = InPlaceEnd(file, dataEnd);
+                bytes = std::min(groupBlocks * Block, end - offset);
+            }
+            if (bytes <= 0) break;
             if (hooks_.blockWritten)
-                for (std::size_t k = 0; k < count; ++k)
-                    hooks_.blockWritten(pattern, offset + static_cast<std::int64_t>(k * WipeBlockSize));
+                for (std::int64_t at = offset; at < offset + bytes; at += Block)
+                    hooks_.blockWritten(pattern, at);
             file.DataSync();
+            CheckStop();
         }
-        for (std::size_t k = 0; k < count; ++k)
-            CountBlock(static_cast<std::int64_t>(WipeBlockSize));
+        for (std::int64_t k = BlocksIn(std::max<std::int64_t>(0, std::min(groupBlocks * Block, end - offset))); k > 0;
+             --k)
+            CountBlock(Block);
     }
 }
 

@@ -5,9 +5,13 @@
 // deletes it. All the work happens in the constructor; the destructor puts the shared progress
 // values back to zero. One wipe runs at a time (the progress values are process-wide).
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "core/base/Error.h"
+#include "core/platform/FileSystem.h"
 
 namespace zarkent {
 
@@ -22,14 +26,35 @@ int WipePasses(int method);
 // Progress is counted after each group: a pass over 16 blocks or more counts it at least 16 times.
 std::int64_t WipeGroupBlocks(std::int64_t blocks);
 
+// Rounds of extra passes over what was appended to the file during the wipe; still growing after
+// them, the file is left under its name.
+inline constexpr int WipeGrowthRounds = 3;
+
 // Seams for tests and progress displays: each 32 KiB block written (pattern 0 zeros, 1 ones, 2 random,
-// 3 complement; the offset), each random name drawn, the moment before the file is cut to zero, and
-// the moment after it took the random name, before that name is checked and removed.
+// 3 complement; the offset; the last block of a file overwritten only within its own storage may be
+// shorter), each random name drawn, the moment before the file is cut to zero, and the moment after it
+// took the random name, before that name is checked and removed. `stop`, when set, is read after each
+// group of blocks of one pattern has been written and flushed: once true, the wipe ends there.
 struct WipeHooks {
     std::function<void(int pattern, std::int64_t offset)> blockWritten;
     std::function<void(const std::string& name)> nameDrawn;
     std::function<void()> beforeCut;
     std::function<void(const std::string& newName)> afterRename;
+    const std::atomic<bool>* stop = nullptr;
+};
+
+// A wipe that ended before the cut and left the file under its name, partly overwritten: stopped on
+// request (kind Cancelled), or the file kept growing (kind FileSystem). `Path()` is the file.
+class WipeLeftFile : public ZarkentError {
+public:
+    enum class Reason { Stopped, KeptChanging };
+    WipeLeftFile(Reason reason, const std::string& path);
+    Reason Why() const noexcept { return reason_; }
+    const std::string& Path() const noexcept { return path_; }
+
+private:
+    Reason reason_;
+    std::string path_;
 };
 
 class TDosyaSilici {
@@ -45,8 +70,12 @@ public:
     std::string FFileName; // after the final rename, the random name
     std::string FNewName;
     std::int64_t FFileSize = 0;
-    // False when the file lives in memory (tmpfs, ramfs): the overwrites then never reach a device.
+    // Whether the overwrites reached the file's blocks on a device: not in memory (tmpfs, ramfs), and not
+    // knowably where the file system writes new data elsewhere (copy-on-write, overlay, network, FUSE).
+    OverwriteReach FReach = OverwriteReach::Device;
     bool FReachesDevice = true;
+    // Whether the disk was full, so that the file was overwritten only within the storage it owned.
+    bool FOverwroteInPlace = false;
 
     // The shared progress values other than WipePercent (which lives in the shared state).
     static double BytesPerPercent();
@@ -56,9 +85,14 @@ private:
     void Wipe(const std::string& FileName, std::uint8_t Method);
     static void ResetProgress();
     void MakeRandomName();
-    void WipePass(class File& file);
-    void FinishDeletion(class File& file);
+    // Overwrites [begin, dataEnd) of the file with `passes` passes; returns the end of what they wrote.
+    std::int64_t WipeRegion(File& file, std::int64_t begin, std::int64_t dataEnd, int passes);
+    void WipePass(File& file, std::int64_t begin, std::int64_t dataEnd, std::int64_t& end);
+    // Where the passes end when they may use only the storage the file owns.
+    static std::int64_t InPlaceEnd(const File& file, std::int64_t dataEnd);
+    void FinishDeletion(File& file);
     void CountBlock(std::int64_t written);
+    void CheckStop() const;
 
     // The four patterns as the file receives them: 8192 little-endian 32-bit words each.
     std::uint8_t FZeroBlock[WipeBlockSize];

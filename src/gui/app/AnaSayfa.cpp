@@ -857,6 +857,15 @@ bool TSayfa1::FormCloseQuery() {
         hide();
         return false;
     }
+    if (answer == QMessageBox::No && state.WipeRunning) {
+        // Ending now would leave the wiped file half-overwritten without a word: offer to stop the wipe,
+        // and end once its report has been seen.
+        if (!AskToStopRunningWipe(this, QMessageBox::Yes | QMessageBox::No)) return false;
+        if (!state.JobsActive) return true;
+        state.CloseWhenJobsFinish = true;
+        hide();
+        return false;
+    }
     return answer == QMessageBox::No;
 }
 

@@ -40,6 +40,10 @@ const char* const MemoryFileSystemText =
 
 namespace {
 
+// The file the running deletion wipes, for the stop question.
+std::mutex wipingMutex;
+std::string wipingFile;
+
 constexpr int DefaultMethod = 2;
 constexpr int IdleButtonRow = 22;
 constexpr int BusyButtonRow = 76;
@@ -79,6 +83,11 @@ void SetSmallFont(QWidget* widget) {
 }
 
 } // namespace
+
+std::string WipingFileName() {
+    const std::lock_guard lock(wipingMutex);
+    return wipingFile;
+}
 
 TGuvenliDosyaSiliciDialog::TGuvenliDosyaSiliciDialog(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -237,7 +246,9 @@ void TGuvenliDosyaSiliciDialog::DosyaSil_DosyaSecClick() {
 }
 
 void TGuvenliDosyaSiliciDialog::DosyaSil_KapatClick() {
-    if (State().CloseWhenJobsFinish) {
+    // A running wipe is never abandoned without a word: closing asks whether to stop it, and the program
+    // then ends when its report has been seen.
+    if (State().CloseWhenJobsFinish && !State().WipeRunning) {
         if (quit_) quit_();
         return;
     }
@@ -266,8 +277,22 @@ void TGuvenliDosyaSiliciDialog::ShowPercent(int percent) {
 }
 
 void TGuvenliDosyaSiliciDialog::closeEvent(QCloseEvent* event) {
+    if (!AskToStopRunningWipe(this, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+        event->ignore();
+        return;
+    }
     event->accept();
     FormClose();
+}
+
+bool AskToStopRunningWipe(QWidget* parent, QMessageBox::StandardButtons buttons) {
+    SharedState& state = State();
+    if (!state.WipeRunning) return true;
+    const QString file = QString::fromStdString(WipingFileName());
+    const auto answer =
+        dialogs::ShowMessage(parent, Row(47), Row(kRowWipeStopQuestion).arg(file), QMessageBox::Question, buttons);
+    if (answer == QMessageBox::Yes) state.WipeStopRequested = true;
+    return answer == QMessageBox::Yes || (answer == QMessageBox::No && buttons.testFlag(QMessageBox::Cancel));
 }
 
 void TGuvenliDosyaSiliciDialog::FormClose() {
@@ -293,6 +318,12 @@ TGuvenliDosyaSil::TGuvenliDosyaSil(StartKey key, TGuvenliDosyaSiliciDialog* dial
     FStartTime = std::chrono::steady_clock::now();
     FFileName = std::move(FileName);
     FMethod = Method;
+    {
+        const std::lock_guard lock(wipingMutex);
+        wipingFile = FFileName;
+    }
+    State().WipeStopRequested = false;
+    State().WipeRunning = true;
 }
 
 TGuvenliDosyaSil::~TGuvenliDosyaSil() = default;
@@ -308,10 +339,17 @@ void TGuvenliDosyaSil::Execute() {
 
     QString failure;
     bool failed = false;
-    bool reachesDevice = true;
+    OverwriteReach reach = OverwriteReach::Device;
     try {
-        FWiper = std::make_unique<TDosyaSilici>(FFileName, FMethod);
-        reachesDevice = FWiper->FReachesDevice;
+        WipeHooks hooks;
+        hooks.stop = &state.WipeStopRequested;
+        FWiper = std::make_unique<TDosyaSilici>(FFileName, FMethod, hooks);
+        reach = FWiper->FReach;
+    } catch (const WipeLeftFile& e) {
+        // Stopped, or the file kept growing: it stays under its name, partly overwritten.
+        failed = true;
+        const int row = e.Why() == WipeLeftFile::Reason::Stopped ? kRowWipeStopped : kRowWipeKeptChanging;
+        failure = Row(102) + "\r\n" + Row(row).arg(QString::fromLocal8Bit(e.Path().c_str()));
     } catch (const std::exception& e) {
         failed = true;
         failure = Row(102) + "\r\n" + QString::fromLocal8Bit(e.what());
@@ -332,11 +370,14 @@ void TGuvenliDosyaSil::Execute() {
         windows_.Report(ResultOutcome::Error, failure);
     }
     FWiper.reset();
+    state.WipeRunning = false;
     state.JobsActive = false;
     post([](TGuvenliDosyaSiliciDialog* dialog) { dialog->WipeEnded(); });
     if (!failed) {
         QString message = Row(103) + "  " + Row(100) + FormatElapsed(FElapsed);
-        if (!reachesDevice) message += "\r\n" + QString::fromUtf8(MemoryFileSystemText);
+        if (reach == OverwriteReach::Memory) message += "\r\n" + QString::fromUtf8(MemoryFileSystemText);
+        if (reach == OverwriteReach::Elsewhere)
+            message += "\r\n" + Row(kRowWipeNotInPlace).arg(QString::fromLocal8Bit(FFileName.c_str()));
         windows_.Report(ResultOutcome::Success, message);
     }
 }

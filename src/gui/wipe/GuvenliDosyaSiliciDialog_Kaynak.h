@@ -3,8 +3,10 @@
 // The secure deletion dialog: the user picks a wipe method and a file, confirms, and the job
 // TGuvenliDosyaSil wipes the file on a thread of its own while the updater TSilmeDurumu copies the
 // wipe's percent counter into the dialog. The outcome is reported in the result window. Closing the
-// dialog never stops a running deletion.
+// dialog while a deletion runs asks whether to stop it; a stop leaves the file under its name, partly
+// overwritten, and the report says so.
 
+#include <QMessageBox>
 #include <QString>
 #include <QWidget>
 
@@ -35,6 +37,13 @@ class UiChannel;
 extern const char* const WipeLimitsText;
 // Added to the success report when the file lived in memory.
 extern const char* const MemoryFileSystemText;
+
+// The file the running secure deletion wipes (bytes of the file system); empty before the first.
+std::string WipingFileName();
+// While a secure deletion runs, asks whether to stop it (with `buttons`: Yes stops it after the group
+// being written). True when the caller may go on closing: Yes, no wipe running, or No where Cancel is
+// offered too (No then lets the wipe run on).
+bool AskToStopRunningWipe(QWidget* parent, QMessageBox::StandardButtons buttons);
 
 class TGuvenliDosyaSiliciDialog : public QWidget {
     Q_OBJECT

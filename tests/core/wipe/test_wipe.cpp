@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -54,7 +57,7 @@ public:
     explicit WipeLog(const TempDir& dir) : folder_(dir.Path().string() + PreferredSeparator) {
         SetFileEventHook([this](FileEvent event, const std::string& path) {
             events.push_back(EventName(event) + " " + Name(path));
-            return 0;
+            return fail ? fail(event) : 0;
         });
         hooks.blockWritten = [this](int pattern, std::int64_t offset) {
             const std::int64_t block = offset / static_cast<std::int64_t>(WipeBlockSize);
@@ -78,6 +81,7 @@ public:
 
     WipeHooks hooks;
     Names events;
+    std::function<int(FileEvent)> fail; // the error an event fails with, 0 for none
 
 private:
     std::string Name(const std::string& path) const {
@@ -98,17 +102,19 @@ std::vector<std::int64_t> Groups(std::initializer_list<std::pair<int, std::int64
     return groups;
 }
 
-// The passes of a wipe of "f": every group gets the four patterns in turn, each flushed before the next.
-Names PassEvents(int passes, const std::vector<std::int64_t>& groups) {
+// The passes of a wipe of "f" over blocks from `start`: every group gets the four patterns in turn, each
+// flushed before the next. With `grows`, the first pass makes the file longer at its last group.
+Names PassEvents(int passes, const std::vector<std::int64_t>& groups, bool grows = false, std::int64_t start = 0) {
     Names events;
     for (int pass = 0; pass < passes; ++pass) {
-        std::int64_t first = 0;
-        for (const std::int64_t blocks : groups) {
+        std::int64_t first = start;
+        for (std::size_t group = 0; group < groups.size(); ++group) {
+            if (grows && pass == 0 && group + 1 == groups.size()) events.push_back("grow f");
             for (int pattern = 0; pattern < 4; ++pattern) {
-                events.push_back(WipeLog::Write(pattern, first, blocks));
+                events.push_back(WipeLog::Write(pattern, first, groups[group]));
                 events.push_back("sync-file f");
             }
-            first += blocks;
+            first += groups[group];
         }
     }
     return events;
@@ -143,9 +149,13 @@ TEST(Wipe, EventsOfAWholeWipe) {
     for (const Case& c : cases) {
         TempDir dir;
         WriteBytes(dir / "f", PatternBytes(c.size));
+        // The first pass announces the write that needs storage beyond what the file owns.
+        const std::int64_t owned = File::OpenRead(dir / "f").AllocatedSize();
+        const bool grows = owned < std::max<std::int64_t>(1, static_cast<std::int64_t>((c.size + Block - 1) / Block)) *
+                                       static_cast<std::int64_t>(Block);
         WipeLog log(dir);
         { TDosyaSilici wiper(dir / "f", static_cast<std::uint8_t>(c.method), log.hooks); }
-        EXPECT_EQ(log.events, PassEvents(WipePasses(c.method), c.groups) + CutEvents + RemovalEvents)
+        EXPECT_EQ(log.events, PassEvents(WipePasses(c.method), c.groups, grows) + CutEvents + RemovalEvents)
             << c.size << " bytes, method " << c.method;
         EXPECT_EQ(dir.Entries(), Names{}) << c.size;
     }
@@ -226,7 +236,7 @@ TEST(Wipe, FileSwappedInIsLeftAlone) {
                              "\". It was replaced while it was wiped; the new file was "
                              "left alone")
             << c.afterRename;
-        EXPECT_EQ(log.events, PassEvents(1, {1}) + c.lastEvents) << c.afterRename;
+        EXPECT_EQ(log.events, PassEvents(1, {1}, true) + c.lastEvents) << c.afterRename;
         EXPECT_EQ(dir.Entries(), Names{NamePart(swapped)}) << c.afterRename;
         EXPECT_EQ(ReadBytes(swapped), std::vector<std::uint8_t>{7}) << c.afterRename;
         EXPECT_EQ(State().WipePercent.load(), 0);
@@ -337,6 +347,200 @@ TEST(Wipe, RefusedFiles) {
         EXPECT_EQ(ReadBytes(dir / name), PatternBytes(100)) << name;
     EXPECT_EQ(dir.Entries(), (Names{"folder", "linked", "other name", "readonly"}));
     fs::permissions(dir / "readonly", fs::perms::owner_write, fs::perm_options::add); // so that it can be cleaned up
+}
+
+// What another program appends during the wipe gets the same passes before the file is cut, also when
+// it appends again meanwhile; a file still growing after three such rounds is left under its name.
+TEST(Wipe, AppendedDataGetsTheSamePasses) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows lets no other program write to the file while the wipe has it open";
+#endif
+    const std::string line = "appended during the wipe\n";
+    struct Case {
+        int method;
+        int appends; // at the complement pattern of each of the first `appends` groups written
+        Names events;
+    };
+    const Names cut = CutEvents + RemovalEvents;
+    const Case cases[] = {
+        {0, 1, PassEvents(1, {1}, true) + PassEvents(1, {1}, true, 1) + cut},
+        // Appended in the first of three passes: the new block gets all three.
+        {1, 1, PassEvents(1, {1}, true) + PassEvents(2, {1}) + PassEvents(3, {1}, true, 1) + cut},
+        {0, 3,
+         PassEvents(1, {1}, true) + PassEvents(1, {1}, true, 1) + PassEvents(1, {1}, true, 2) +
+             PassEvents(1, {1}, true, 3) + cut},
+        {0, 4,
+         PassEvents(1, {1}, true) + PassEvents(1, {1}, true, 1) + PassEvents(1, {1}, true, 2) +
+             PassEvents(1, {1}, true, 3)},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir / "f";
+        WriteBytes(path, PatternBytes(100));
+        WipeLog log(dir);
+        int appends = 0;
+        std::vector<std::uint8_t> left;
+        const auto record = log.hooks.blockWritten;
+        log.hooks.blockWritten = [&](int pattern, std::int64_t offset) {
+            record(pattern, offset);
+            if (pattern != 3 || appends == c.appends) return;
+            ++appends;
+            std::ofstream out(PathOf(path), std::ios::binary | std::ios::app);
+            for (int i = 0; i < 40; ++i)
+                out << line;
+        };
+        log.hooks.beforeCut = [&] { left = ReadBytes(path); };
+        const std::string error =
+            ErrorOf([&] { TDosyaSilici wiper(path, static_cast<std::uint8_t>(c.method), log.hooks); });
+        EXPECT_EQ(log.events, c.events) << c.method << ", " << c.appends;
+        if (c.appends <= WipeGrowthRounds) {
+            EXPECT_EQ(error, "(no error)") << c.appends;
+            EXPECT_EQ(left.size(), static_cast<std::size_t>(c.appends + 1) * WipeBlockSize);
+            EXPECT_EQ(std::search(left.begin(), left.end(), line.begin(), line.end()), left.end()) << c.appends;
+            EXPECT_EQ(dir.Entries(), Names{});
+        } else {
+            EXPECT_EQ(error, "Cannot wipe file \"" + path +
+                                 "\". It kept changing during the wipe (it was still growing after 3 rounds over what "
+                                 "was added); it was left under its name, partly overwritten.");
+            EXPECT_EQ(dir.Entries(), Names{"f"});
+            EXPECT_EQ(State().WipePercent.load(), 0);
+        }
+    }
+}
+
+// Where the file cannot grow for lack of space, the passes overwrite the storage it owns: up to the end of
+// its last fragment, never past what it owns, every byte of its data, and the wipe completes.
+TEST(Wipe, FullDiskOverwritesOwnedStorage) {
+    struct Case {
+        std::size_t size;
+        int method;
+        std::vector<std::int64_t> groups; // of one pass
+        bool inPlace;
+    };
+    const Case cases[] = {
+        {5000, 1, {1}, true},
+        {70000, 1, {1, 1, 1}, true},              // two whole blocks and a shorter last one
+        {0, 0, {}, true},                         // owns nothing: nothing to overwrite
+        {3 * WipeBlockSize, 0, {1, 1, 1}, false}, // needs no new space
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir / "f";
+        WriteBytes(path, PatternBytes(c.size));
+        const auto size = static_cast<std::int64_t>(c.size);
+        std::int64_t owned = 0, end = size;
+        {
+            const File file = File::OpenRead(path);
+            owned = file.AllocatedSize();
+            const std::int64_t fragment = file.FragmentSize();
+            if (c.inPlace) end = std::max(size, std::min((size + fragment - 1) / fragment * fragment, owned));
+        }
+        WipeLog log(dir);
+        log.fail = [](FileEvent event) { return event == FileEvent::Grow ? ENOSPC : 0; };
+        std::vector<std::uint8_t> random, left;
+        const auto record = log.hooks.blockWritten;
+        log.hooks.blockWritten = [&](int pattern, std::int64_t offset) {
+            record(pattern, offset);
+            if (pattern == 2 && offset == 0 && random.empty()) random = ReadBytes(path);
+        };
+        log.hooks.beforeCut = [&] { left = ReadBytes(path); };
+        bool inPlace = false;
+        {
+            TDosyaSilici wiper(path, static_cast<std::uint8_t>(c.method), log.hooks);
+            inPlace = wiper.FOverwroteInPlace;
+        }
+        const Names passes = c.groups.empty() ? Names{"grow f"} : PassEvents(WipePasses(c.method), c.groups, c.inPlace);
+        EXPECT_EQ(log.events, passes + CutEvents + RemovalEvents) << c.size;
+        EXPECT_EQ(inPlace, c.inPlace) << c.size;
+        EXPECT_EQ(static_cast<std::int64_t>(left.size()), end) << c.size;
+        EXPECT_LE(static_cast<std::int64_t>(left.size()), std::max(size, owned)) << c.size;
+        for (std::size_t i = 0; i < left.size(); ++i)
+            ASSERT_EQ(left[i], static_cast<std::uint8_t>(~random.at(i % WipeBlockSize))) << c.size << " at " << i;
+        EXPECT_EQ(dir.Entries(), Names{}) << c.size;
+    }
+}
+
+// A stop takes effect after the group being written and its flush: the file stays under its name, what
+// was written stays written, and nothing else is touched.
+TEST(Wipe, StopAfterTheCurrentGroup) {
+    struct Case {
+        int method;
+        int pattern;
+        std::int64_t block;     // the stop arrives while this pattern is written to the group of this block
+        std::size_t eventsLeft; // of the whole wipe's passes
+    };
+    const Names whole = PassEvents(1, Groups({{20, 2}}));
+    const Case cases[] = {
+        {0, 1, 4, 2 * (4 * 2 + 2)}, // groups 0, 1 whole, group 2 zeros and ones
+        {0, 3, 38, whole.size()},   // after the last flush, before the cut
+        {0, 0, 0, 2},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir / "f";
+        WriteBytes(path, PatternBytes(40 * WipeBlockSize));
+        WipeLog log(dir);
+        std::atomic<bool> stop{false};
+        log.hooks.stop = &stop;
+        const auto record = log.hooks.blockWritten;
+        log.hooks.blockWritten = [&](int pattern, std::int64_t offset) {
+            record(pattern, offset);
+            if (pattern == c.pattern && offset == c.block * static_cast<std::int64_t>(WipeBlockSize)) stop = true;
+        };
+        ErrorKind kind = ErrorKind::General;
+        std::string error;
+        try {
+            TDosyaSilici wiper(path, static_cast<std::uint8_t>(c.method), log.hooks);
+        } catch (const WipeLeftFile& e) {
+            kind = e.Kind();
+            error = e.what();
+            EXPECT_EQ(e.Why(), WipeLeftFile::Reason::Stopped);
+        }
+        EXPECT_EQ(error,
+                  "The wipe of \"" + path + "\" was stopped; the file was left under its name, partly overwritten.");
+        EXPECT_EQ(kind, ErrorKind::Cancelled);
+        EXPECT_EQ(log.events, Names(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(c.eventsLeft)))
+            << c.pattern << " @" << c.block;
+        EXPECT_EQ(dir.Entries(), Names{"f"});
+        EXPECT_EQ(State().WipePercent.load(), 0);
+        const std::vector<std::uint8_t> now = ReadBytes(path);
+        ASSERT_EQ(now.size(), 40 * WipeBlockSize);
+        // The group the stop arrived in holds the pattern just flushed; the next group is untouched.
+        const std::size_t group = static_cast<std::size_t>(c.block / 2 * 2) * WipeBlockSize;
+        if (c.pattern < 2) {
+            EXPECT_EQ(LoadLE32(&now[group]), static_cast<std::uint32_t>(c.pattern));
+        }
+        const std::vector<std::uint8_t> original = PatternBytes(40 * WipeBlockSize);
+        const std::size_t next = group + 2 * WipeBlockSize;
+        if (next < now.size()) {
+            EXPECT_TRUE(std::equal(now.begin() + static_cast<std::ptrdiff_t>(next), now.end(),
+                                   original.begin() + static_cast<std::ptrdiff_t>(next)));
+        }
+    }
+}
+
+// The file systems where overwriting in place is known not to reach the old blocks, or cannot be known to.
+TEST(Wipe, FileSystemTypes) {
+    const std::pair<std::uint64_t, OverwriteReach> cases[] = {
+        {0xef53, OverwriteReach::Device},                // ext2/3/4
+        {0x58465342, OverwriteReach::Device},            // XFS (reflinks cannot be told by type)
+        {0x4d44, OverwriteReach::Device},                // FAT
+        {0x5346544e, OverwriteReach::Device},            // NTFS
+        {0x01021994, OverwriteReach::Memory},            // tmpfs
+        {0x858458f6, OverwriteReach::Memory},            // ramfs
+        {0x9123683e, OverwriteReach::Elsewhere},         // btrfs
+        {0x2fc12fc1, OverwriteReach::Elsewhere},         // ZFS
+        {0xca451a4e, OverwriteReach::Elsewhere},         // bcachefs
+        {0x794c7630, OverwriteReach::Elsewhere},         // overlay
+        {0x6969, OverwriteReach::Elsewhere},             // NFS
+        {0x517b, OverwriteReach::Elsewhere},             // SMB
+        {0xff534d42, OverwriteReach::Elsewhere},         // CIFS
+        {0xfe534d42, OverwriteReach::Elsewhere},         // SMB2
+        {0xffffffffff534d42, OverwriteReach::Elsewhere}, // CIFS as a sign-extended 32-bit f_type
+        {0x65735546, OverwriteReach::Elsewhere},         // FUSE
+    };
+    for (const auto& [type, reach] : cases)
+        EXPECT_EQ(OverwriteReachOfType(type), reach) << std::hex << type;
 }
 
 } // namespace

@@ -51,7 +51,8 @@ TEST(Wipe, FailedWriteEndsTheWipe) {
     ::setrlimit(RLIMIT_FSIZE, &small);
     const std::string error = ErrorOf([&] { TDosyaSilici wiper(dir / "f", 0); });
     ::setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_EQ(error, "Cannot write file \"" + (dir / "f") + "\". File too large");
+    EXPECT_EQ(error, "Cannot write file \"" + (dir / "f") +
+                         "\". File too large; the file was left under its name, partly overwritten.");
     EXPECT_EQ(dir.Entries(), Names{"f"});
 }
 
