@@ -407,8 +407,11 @@ struct EventLog {
                 // The temporary file's random number.
                 if (const auto at = name.find("_____.tmp.tzl."); at != std::string::npos)
                     name.replace(at + 14, name.npos, "N");
+                // Refused as a file system without unnamed files would, and left out of the list, which
+                // shows the named scheme (Windows does not even try for an output).
+                if (event == FileEvent::CreateTemporary && named) return EOPNOTSUPP;
                 events.push_back(EventName(event) + " " + (name.empty() ? "." : name));
-                return event == FileEvent::CreateTemporary && named ? EOPNOTSUPP : 0;
+                return 0;
             });
     }
     ~EventLog() { SetFileEventHook({}); }
@@ -458,31 +461,28 @@ TEST(FileJob, OutputIsFlushedBeforeTheSourceIsRemoved) {
          false,
          true,
          true,
-         {"create-temporary a.txt.zrk", "create a.txt.zrk", "sync-file a.txt.zrk", "sync-folder .", "remove a.txt"}},
+         {"create a.txt.zrk", "sync-file a.txt.zrk", "sync-folder .", "remove a.txt"}},
         {"named: decrypt",
          false,
          false,
          true,
          true,
-         {"create-temporary a.txt.zrk.coz", "create a.txt.zrk.coz", "sync-file a.txt.zrk.coz", "rename a.txt",
-          "sync-folder .", "remove a.txt.zrk"}},
+         {"create a.txt.zrk.coz", "sync-file a.txt.zrk.coz", "rename a.txt", "sync-folder .", "remove a.txt.zrk"}},
         {"named: encrypt compressed",
          true,
          true,
          true,
          true,
-         {"create-temporary a.txt.zrk", "create a.txt.zrk", "create-temporary a.txt_____.tmp.tzl.N",
-          "create a.txt_____.tmp.tzl.N", "sync-file a.txt.zrk", "remove a.txt_____.tmp.tzl.N", "sync-folder .",
-          "remove a.txt"}},
+         {"create a.txt.zrk", "create a.txt_____.tmp.tzl.N", "sync-file a.txt.zrk", "remove a.txt_____.tmp.tzl.N",
+          "sync-folder .", "remove a.txt"}},
         {"named: decrypt compressed",
          false,
          true,
          true,
          true,
-         {"create-temporary a.txt.zrk.coz", "create a.txt.zrk.coz", "create-temporary a.txt.zrk.coz_____.tmp.tzl.N",
-          "create a.txt.zrk.coz_____.tmp.tzl.N", "sync-file a.txt.zrk.coz_____.tmp.tzl.N", "remove a.txt.zrk.coz",
-          "rename a.txt", "sync-folder .", "remove a.txt.zrk"}},
-        {"named: encrypt, kept source", true, false, false, true, {"create-temporary a.txt.zrk", "create a.txt.zrk"}},
+         {"create a.txt.zrk.coz", "create a.txt.zrk.coz_____.tmp.tzl.N", "sync-file a.txt.zrk.coz_____.tmp.tzl.N",
+          "remove a.txt.zrk.coz", "rename a.txt", "sync-folder .", "remove a.txt.zrk"}},
+        {"named: encrypt, kept source", true, false, false, true, {"create a.txt.zrk"}},
     };
     for (const Case& c : cases) {
         if (!c.named && !File::TemporariesCanBeNamed()) continue;
