@@ -50,8 +50,11 @@ int main(int argc, char** argv) {
     using namespace zarkent;
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
         return PrintHelp(argc, argv);
+#ifdef SIGXFSZ
     // A file-size limit must fail the write (and remove the partial output), not kill the program.
+    // Windows has no such signal: a write past a quota simply fails.
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zarkent");
     Q_INIT_RESOURCE(zarkent); // the icon lives in the window library

@@ -476,11 +476,8 @@ void TSayfa1::GuncelleTimer() {
 }
 
 bool TSayfa1::FindSendToFolder() {
-    // Without a home folder the previous folders stay; the entries then report the problem.
-    if (const std::optional<ShellFolders> folders = UserShellFolders()) {
-        shellFolders_ = folders;
-        SendToFolder = folders->data + "/Thunar/sendto";
-    }
+    desktop_.FindFolders();
+    if (const std::string folder = desktop_.SendToFolder(); !folder.empty()) SendToFolder = folder;
     if (iconPng_.empty()) {
         QFile icon(":/zarkent/zarkent.png");
         if (icon.open(QIODevice::ReadOnly)) iconPng_ = icon.readAll().toStdString();
@@ -495,22 +492,13 @@ shell::ShellInput TSayfa1::CurrentShellInput() {
 }
 
 bool TSayfa1::RegisterAssociation() {
-    if (!shellFolders_) {
-        NoteShellProblems({{"No home folder was found, so Zarkent cannot add its desktop entries."}, {}});
-        return false;
-    }
-    const ShellWriteResult result =
-        ApplyLinuxPlan(shell::LinuxAssociationPlan(CurrentShellInput()), *shellFolders_, shellOptions_);
+    const ShellWriteResult result = desktop_.WriteAssociation(CurrentShellInput(), shellOptions_);
     NoteShellProblems(result);
     return result.Ok();
 }
 
 void TSayfa1::CreateSendToShortcut() {
-    if (!shellFolders_) {
-        NoteShellProblems({{"No home folder was found, so Zarkent cannot add its desktop entries."}, {}});
-        return;
-    }
-    NoteShellProblems(ApplyLinuxPlan(shell::LinuxSendToPlan(CurrentShellInput()), *shellFolders_, shellOptions_));
+    NoteShellProblems(desktop_.WriteSendTo(CurrentShellInput(), shellOptions_));
 }
 
 void TSayfa1::NoteShellProblems(const ShellWriteResult& result) {

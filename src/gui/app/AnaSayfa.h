@@ -18,6 +18,7 @@
 #include "gui/dialogs/Dialogs_mod.h"
 #include "gui/jobs/KlasordekiDosyalariSifrelemePenceresi.h"
 #include "gui/jobs/SifreEkrani.h"
+#include "gui/platform/DesktopEntries.h"
 
 class QAction;
 class QActionGroup;
@@ -157,12 +158,14 @@ public:
     // Desktop integration. The .zrk association and the folder entry in the language in force, for the
     // program's current location; run by the start-up step and by every language apply.
     bool RegisterAssociation();
-    // Finds the user's folders for the integration; the Send To entry goes to SendToFolder.
+    // Finds the user's folders for the integration (gui/platform/DesktopEntries.h); the Send To entry
+    // goes to SendToFolder.
     bool FindSendToFolder();
     // The Send To entry under the name of the language in force; run at creation, by the start-up step
     // and by every language switch.
     void CreateSendToShortcut();
-    // Thunar's sendto folder; Dolphin's and Nemo's Send To actions go to their own folders beside it.
+    // The Send To folder. On Linux Thunar's sendto folder; Dolphin's and Nemo's Send To actions go to
+    // their own folders beside it.
     std::string SendToFolder;
     // How long the integration waits for the desktop's cache tools (the program never waits).
     void SetShellWriteOptions(const ShellWriteOptions& options) { shellOptions_ = options; }
@@ -239,7 +242,7 @@ private:
     std::function<void()> quit_;
     QActionGroup* priorityGroup_ = nullptr;
     bool quitting_ = false;
-    std::optional<ShellFolders> shellFolders_;
+    DesktopEntries desktop_;
     ShellWriteOptions shellOptions_;
     std::string iconPng_;
     QStringList pendingShellProblems_;

@@ -1,0 +1,54 @@
+#include "gui/platform/DesktopEntries.h"
+
+namespace zarkent {
+
+#ifdef _WIN32
+
+void DesktopEntries::FindFolders() {
+    if (std::optional<std::string> folder = WindowsSendToFolder()) sendTo_ = std::move(folder);
+}
+
+std::string DesktopEntries::SendToFolder() const {
+    return sendTo_.value_or(std::string());
+}
+
+// The registry part needs no folder: the user's classes key is always there.
+ShellWriteResult DesktopEntries::WriteAssociation(const shell::ShellInput& input, const ShellWriteOptions&) const {
+    return ApplyWindowsPlan(shell::WindowsAssociationPlan(input));
+}
+
+ShellWriteResult DesktopEntries::WriteSendTo(const shell::ShellInput& input, const ShellWriteOptions&) const {
+    if (!sendTo_) return {{"The Send To folder was not found, so Zarkent cannot add its Send To entry."}, {}};
+    return ApplyWindowsPlan(shell::WindowsSendToPlan(input, *sendTo_));
+}
+
+#else
+
+namespace {
+ShellWriteResult NoHomeFolder() {
+    return {{"No home folder was found, so Zarkent cannot add its desktop entries."}, {}};
+}
+} // namespace
+
+void DesktopEntries::FindFolders() {
+    if (std::optional<ShellFolders> folders = UserShellFolders()) folders_ = std::move(folders);
+}
+
+std::string DesktopEntries::SendToFolder() const {
+    return folders_ ? folders_->data + "/Thunar/sendto" : std::string();
+}
+
+ShellWriteResult DesktopEntries::WriteAssociation(const shell::ShellInput& input,
+                                                  const ShellWriteOptions& options) const {
+    if (!folders_) return NoHomeFolder();
+    return ApplyLinuxPlan(shell::LinuxAssociationPlan(input), *folders_, options);
+}
+
+ShellWriteResult DesktopEntries::WriteSendTo(const shell::ShellInput& input, const ShellWriteOptions& options) const {
+    if (!folders_) return NoHomeFolder();
+    return ApplyLinuxPlan(shell::LinuxSendToPlan(input), *folders_, options);
+}
+
+#endif
+
+} // namespace zarkent
