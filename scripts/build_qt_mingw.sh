@@ -8,7 +8,8 @@
 # Only the parts the window program uses are built: Core, Gui, Widgets, Test and the windows and
 # offscreen platform plugins. A clean build takes about 25 minutes on two cores.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+script=$(realpath "$0")
+cd "$(dirname "$script")/.."
 root=$(pwd)
 toolchain=$root/cmake/mingw-w64.cmake
 patches=()
@@ -34,7 +35,7 @@ deb_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev)
 qt_version=${deb_version%%+*}
 qt_version=${qt_version%%-*}
 
-hash=$( (echo "$deb_version"; cat "$0" "$toolchain"; [ "${#patches[@]}" -eq 0 ] || cat "${patches[@]}") \
+hash=$( (echo "$deb_version"; cat "$script" "$toolchain"; [ "${#patches[@]}" -eq 0 ] || cat "${patches[@]}") \
         | sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/zarkent
 kit=$cache/qt-$qt_version-mingw-$hash
