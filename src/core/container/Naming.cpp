@@ -35,35 +35,36 @@ File CreateUniqueFile(std::string_view folder, std::string_view name, Access acc
     }
 }
 
-std::string LinkToUnique(const File& file, std::string_view folder, std::string_view name) {
+namespace {
+// The first free candidate of folder + name that `give` (a rename or a link, never replacing) takes.
+template <typename Give, typename Failure>
+std::string GiveFirstFreeName(std::string_view folder, std::string_view name, Give give, Failure failure) {
     for (std::int64_t n = -1;; ++n) {
         const std::string target = NumberedName(folder, name, n);
         std::string reason;
-        switch (file.LinkAs(target, &reason)) {
-        case File::LinkResult::Done:
-            return target;
-        case File::LinkResult::TargetExists:
-            continue;
-        case File::LinkResult::Failed:
-            throw ZarkentError("Cannot create file \"" + target + "\". " + reason, ErrorKind::FileSystem);
-        }
-    }
-}
-
-std::string RenameToUnique(const std::string& from, std::string_view folder, std::string_view name) {
-    for (std::int64_t n = -1;; ++n) {
-        const std::string target = NumberedName(folder, name, n);
-        std::string reason;
-        switch (RenameNoReplace(from, target, &reason)) {
+        switch (give(target, reason)) {
         case RenameResult::Done:
             return target;
         case RenameResult::TargetExists:
             continue;
         case RenameResult::Failed:
-            throw ZarkentError("Cannot rename \"" + from + "\" to \"" + target + "\". " + reason,
-                               ErrorKind::FileSystem);
+            throw ZarkentError(failure(target) + reason, ErrorKind::FileSystem);
         }
     }
+}
+} // namespace
+
+std::string LinkToUnique(const File& file, std::string_view folder, std::string_view name) {
+    return GiveFirstFreeName(
+        folder, name, [&](const std::string& target, std::string& reason) { return file.LinkAs(target, &reason); },
+        [](const std::string& target) { return "Cannot create file \"" + target + "\". "; });
+}
+
+std::string RenameToUnique(const std::string& from, std::string_view folder, std::string_view name) {
+    return GiveFirstFreeName(
+        folder, name,
+        [&](const std::string& target, std::string& reason) { return RenameNoReplace(from, target, &reason); },
+        [&](const std::string& target) { return "Cannot rename \"" + from + "\" to \"" + target + "\". "; });
 }
 
 std::string SafeStoredName(std::string_view stored, std::string_view encryptedPath) {

@@ -38,6 +38,9 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// How giving a file a name went: renaming or linking never replaces what the name held.
+enum class RenameResult { Done, TargetExists, Failed };
+
 class File {
 public:
     File() = default;
@@ -77,8 +80,7 @@ public:
     static bool TemporariesCanBeNamed();
     // Gives a file that CreateTemporary made the name `path`; never replaces anything (TargetExists
     // when the name is taken). On Failed, `reason` receives the system's text.
-    enum class LinkResult { Done, TargetExists, Failed };
-    LinkResult LinkAs(const std::string& path, std::string* reason = nullptr) const;
+    RenameResult LinkAs(const std::string& path, std::string* reason = nullptr) const;
 
     bool IsOpen() const { return handle_ != InvalidHandle; }
     const std::string& Path() const { return path_; }
@@ -157,7 +159,6 @@ bool IsRegularFile(const std::string& path);
 // system's text in `reason`.
 bool RemoveFile(const std::string& path, std::string* reason = nullptr);
 
-enum class RenameResult { Done, TargetExists, Failed };
 // Renames without ever replacing `to`. On Failed, `reason` receives the system's text.
 RenameResult RenameNoReplace(const std::string& from, const std::string& to, std::string* reason = nullptr);
 

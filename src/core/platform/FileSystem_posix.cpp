@@ -259,16 +259,16 @@ bool File::TemporariesCanBeNamed() {
     return ::access("/proc/self/fd", X_OK) == 0;
 }
 
-File::LinkResult File::LinkAs(const std::string& path, std::string* reason) const {
+RenameResult File::LinkAs(const std::string& path, std::string* reason) const {
     int error = Announce(FileEvent::Link, path);
     if (error == 0) {
         const std::string self = "/proc/self/fd/" + std::to_string(Fd());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return LinkResult::Done;
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return RenameResult::Done;
         error = errno;
     }
-    if (error == EEXIST) return LinkResult::TargetExists;
+    if (error == EEXIST) return RenameResult::TargetExists;
     if (reason) *reason = SystemErrorText(error);
-    return LinkResult::Failed;
+    return RenameResult::Failed;
 }
 
 SignalHold::SignalHold() {

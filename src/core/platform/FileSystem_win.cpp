@@ -412,9 +412,9 @@ bool File::TemporariesCanBeNamed() {
     return false;
 }
 
-File::LinkResult File::LinkAs(const std::string&, std::string* reason) const {
+RenameResult File::LinkAs(const std::string&, std::string* reason) const {
     if (reason) *reason = "A file opened to be deleted on closing cannot be given a name";
-    return LinkResult::Failed;
+    return RenameResult::Failed;
 }
 
 SignalHold::SignalHold() : saved_{} {}
