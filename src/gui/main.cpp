@@ -17,6 +17,7 @@
 #include "gui/jobs/KlasordekiDosyalariSifrelemePenceresi.h"
 #include "gui/jobs/SifreEkrani.h"
 #include "gui/jobs/SifreleJobs.h"
+#include "gui/platform/DesktopEntries.h"
 #include "gui/tools/About.h"
 #include "gui/tools/GucluSifre.h"
 #include "gui/tools/MD5Summer.h"
@@ -44,12 +45,35 @@ int PrintHelp(int argc, char** argv) {
     return 0;
 }
 
+#ifdef _WIN32
+// zarkent --unregister: removes this user's association, folder verbs and Send To shortcuts (the
+// uninstaller calls it). Problems go to the error output, one per line, and make the exit status 1.
+int Unregister(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    zarkent::DesktopEntries desktop;
+    desktop.FindFolders();
+    const std::string program = QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdString();
+    const zarkent::ShellWriteResult result = desktop.RemoveAll(zarkent::shell::InputFor(program, zarkent::Lang()));
+    for (const std::string& problem : result.problems)
+        std::fprintf(stderr, "zarkent --unregister: %s\n", problem.c_str());
+    return result.Ok() ? 0 : 1;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace zarkent;
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
         return PrintHelp(argc, argv);
+    if (argc == 2 && std::strcmp(argv[1], "--unregister") == 0) {
+#ifdef _WIN32
+        return Unregister(argc, argv);
+#else
+        std::fprintf(stderr, "zarkent --unregister is available on Windows only.\n");
+        return 2;
+#endif
+    }
 #ifdef SIGXFSZ
     // A file-size limit must fail the write (and remove the partial output), not kill the program.
     // Windows has no such signal: a write past a quota simply fails.
@@ -61,7 +85,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(":/zarkent/zarkent.png"));
 
     SharedState& state = State();
-    state.ProgramFile = QCoreApplication::applicationFilePath().toLocal8Bit().toStdString();
+    // Windows paths with the system's separators: they go into the registry and shortcuts as they are.
+    state.ProgramFile = QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toLocal8Bit().toStdString();
     state.ProgramFolder = ProgramFolder().toLocal8Bit().toStdString();
 
     // File managers may pass relative paths. Each path keeps the bytes the system gave: a QString would

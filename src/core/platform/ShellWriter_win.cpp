@@ -71,6 +71,18 @@ void SaveShellLink(const std::string& path, const std::string& target, const std
         throw ZarkentError("Cannot save the shortcut \"" + path + "\". " + HResultText(result));
 }
 
+// Whether `path` below `parent` exists with `value` as its default value (a value that is not a string
+// is someone else's).
+bool DefaultValueIs(const RegistryKey& parent, const std::string& path, const std::string& value) {
+    const RegistryKey key = RegistryKey::Open(parent.Get(), Widen(path));
+    if (!key.IsOpen()) return false;
+    try {
+        return key.ReadString("", path) == value;
+    } catch (const ZarkentError&) {
+        return false;
+    }
+}
+
 } // namespace
 
 ShellWriteResult ApplyWindowsPlan(const shell::WindowsPlan& plan, const std::string& classesKey) {
@@ -99,6 +111,7 @@ ShellWriteResult ApplyWindowsPlan(const shell::WindowsPlan& plan, const std::str
                     .WriteString("", operation.value, shown(operation.path));
                 break;
             case WindowsOperation::Kind::DeleteKeyTree: {
+                if (!operation.value.empty() && !DefaultValueIs(classes, operation.path, operation.value)) break;
                 const LSTATUS status = ::RegDeleteTreeW(classes.Get(), Widen(operation.path).c_str());
                 if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
                     throw ZarkentError("Cannot remove the registry key \"" + shown(operation.path) + "\". " +

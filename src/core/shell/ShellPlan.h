@@ -96,7 +96,8 @@ struct WindowsOperation {
     enum class Kind {
         CreateKey,     // HKEY_CLASSES_ROOT\`path`, created when missing
         SetDefault,    // the default value of `path` := `value`
-        DeleteKeyTree, // `path` with all its subkeys, when it exists
+        DeleteKeyTree, // `path` with all its subkeys, when it exists (and, when `value` is not empty,
+                       // only while its default value is `value`: a key another program took over stays)
         DeleteFile,    // the file `path`, when it exists
         SaveLink,      // a shell link at `path` to `value`, working folder `workingFolder`, no arguments
     };
@@ -115,5 +116,9 @@ std::vector<std::string> OldFolderVerbs(const ShellInput& input);
 WindowsPlan WindowsAssociationPlan(const ShellInput& input);
 // The Send To shortcut in `sendToFolder` (both languages' names removed first).
 WindowsPlan WindowsSendToPlan(const ShellInput& input, const std::string& sendToFolder);
+// Removes what the two plans above wrote, in every language: the association (while it is still ours),
+// the document class, the folder verbs and, with a `sendToFolder`, the Send To shortcuts. The user's
+// other verbs and the shared "Folder\shell" key stay.
+WindowsPlan WindowsUnregisterPlan(const ShellInput& input, const std::string& sendToFolder);
 
 } // namespace zarkent::shell

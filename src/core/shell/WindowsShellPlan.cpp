@@ -27,6 +27,15 @@ WindowsOperation Key(std::string path) {
 WindowsOperation Default(std::string path, std::string value) {
     return {WindowsOperation::Kind::SetDefault, std::move(path), std::move(value), {}};
 }
+WindowsOperation DeleteTree(std::string path, std::string onlyWithDefault = {}) {
+    return {WindowsOperation::Kind::DeleteKeyTree, std::move(path), std::move(onlyWithDefault), {}};
+}
+
+// Our Send To shortcut under the names of both languages.
+std::vector<std::string> SendToLinks(const ShellInput& input, const std::string& sendToFolder) {
+    const std::string folder = sendToFolder + "\\";
+    return {folder + input.english.encryptFile + ".lnk", folder + input.turkish.encryptFile + ".lnk"};
+}
 
 } // namespace
 
@@ -54,7 +63,7 @@ WindowsPlan WindowsAssociationPlan(const ShellInput& input) {
         Key("Folder\\shell"),
     };
     for (const std::string& verb : OldFolderVerbs(input))
-        plan.push_back({WindowsOperation::Kind::DeleteKeyTree, "Folder\\shell\\" + verb, {}, {}});
+        plan.push_back(DeleteTree("Folder\\shell\\" + verb));
     const std::string verb = "Folder\\shell\\" + input.inForce.folderEntry;
     plan.push_back(Key(verb));
     plan.push_back(Key(verb + "\\command"));
@@ -64,13 +73,22 @@ WindowsPlan WindowsAssociationPlan(const ShellInput& input) {
 }
 
 WindowsPlan WindowsSendToPlan(const ShellInput& input, const std::string& sendToFolder) {
-    const std::string folder = sendToFolder + "\\";
-    return {
-        {WindowsOperation::Kind::DeleteFile, folder + input.english.encryptFile + ".lnk", {}, {}},
-        {WindowsOperation::Kind::DeleteFile, folder + input.turkish.encryptFile + ".lnk", {}, {}},
-        {WindowsOperation::Kind::SaveLink, folder + input.inForce.encryptFile + ".lnk", input.programFile,
-         WindowsFolderOf(input.programFile)},
-    };
+    WindowsPlan plan;
+    for (std::string& link : SendToLinks(input, sendToFolder))
+        plan.push_back({WindowsOperation::Kind::DeleteFile, std::move(link), {}, {}});
+    plan.push_back({WindowsOperation::Kind::SaveLink, sendToFolder + "\\" + input.inForce.encryptFile + ".lnk",
+                    input.programFile, WindowsFolderOf(input.programFile)});
+    return plan;
+}
+
+WindowsPlan WindowsUnregisterPlan(const ShellInput& input, const std::string& sendToFolder) {
+    WindowsPlan plan = {DeleteTree(".zrk", DocumentClass), DeleteTree(DocumentClass)};
+    for (const std::string& verb : OldFolderVerbs(input))
+        plan.push_back(DeleteTree("Folder\\shell\\" + verb));
+    if (!sendToFolder.empty())
+        for (std::string& link : SendToLinks(input, sendToFolder))
+            plan.push_back({WindowsOperation::Kind::DeleteFile, std::move(link), {}, {}});
+    return plan;
 }
 
 } // namespace zarkent::shell

@@ -22,6 +22,15 @@ ShellWriteResult DesktopEntries::WriteSendTo(const shell::ShellInput& input, con
     return ApplyWindowsPlan(shell::WindowsSendToPlan(input, *sendTo_));
 }
 
+ShellWriteResult DesktopEntries::RemoveAll(const shell::ShellInput& input) const {
+    // Without a Send To folder the registry part is still removed; the missing folder is said.
+    ShellWriteResult result = ApplyWindowsPlan(shell::WindowsUnregisterPlan(input, SendToFolder()));
+    if (!sendTo_)
+        result.problems.insert(result.problems.begin(),
+                               "The Send To folder was not found, so Zarkent cannot remove its Send To entry.");
+    return result;
+}
+
 #else
 
 namespace {

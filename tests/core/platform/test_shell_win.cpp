@@ -201,6 +201,48 @@ TEST(WindowsShellWriter, SendToShortcutLoadsBack) {
     }
 }
 
+// Unregistering after both languages were written leaves nothing of ours: no association, document
+// class, folder verb or shortcut in either language, while the user's other verbs and shortcuts stay.
+// An association that another program has taken over since is that program's and stays.
+TEST(WindowsShellWriter, UnregisterRemovesOnlyOurs) {
+    for (const bool takenOver : {false, true}) {
+        SCOPED_TRACE(takenOver ? "association taken over" : "association ours");
+        const ScratchClasses classes;
+        test::TempDir sendTo;
+        test::WriteBytes(sendTo / "Other.lnk", {4});
+        classes.Plant(L"Folder\\shell\\Other Tool\\command", L"other.exe \"%1\"");
+        for (const LanguageSet set : {LanguageSet::Turkish, LanguageSet::English}) {
+            WindowsPlan plan = WindowsAssociationPlan(Input(set, OwnProgram()));
+            const WindowsPlan link = WindowsSendToPlan(Input(set, OwnProgram()), sendTo.Path().string());
+            plan.insert(plan.end(), link.begin(), link.end());
+            ASSERT_TRUE(ApplyWindowsPlan(plan, classes.Key()).Ok());
+        }
+        // The English run removed the Turkish verb and shortcut; put them back as an older version left them.
+        classes.Plant(L"Folder\\shell\\Klas\u00F6r\u00FC \u015Eifrele/\u00C7\u00F6z\u00FCmle\\command", L"x");
+        test::WriteBytes(sendTo / "Dosya Şifrele.lnk", {1});
+        if (takenOver) classes.Plant(L".zrk", L"Other.Archive");
+
+        const ShellWriteResult result =
+            ApplyWindowsPlan(WindowsUnregisterPlan(Input(LanguageSet::English), sendTo.Path().string()), classes.Key());
+        EXPECT_TRUE(result.Ok()) << ::testing::PrintToString(result.problems);
+        Tree expected = {
+            {L"Folder", L"-"},
+            {L"Folder\\shell", L"-"},
+            {L"Folder\\shell\\Other Tool", L"-"},
+            {L"Folder\\shell\\Other Tool\\command", L"other.exe \"%1\""},
+        };
+        if (takenOver) expected[L".zrk"] = L"Other.Archive";
+        EXPECT_EQ(classes.Read(), expected);
+        EXPECT_EQ(sendTo.Entries(), std::vector<std::string>{"Other.lnk"});
+
+        // A second run finds nothing to remove and says nothing.
+        EXPECT_TRUE(
+            ApplyWindowsPlan(WindowsUnregisterPlan(Input(LanguageSet::Turkish), sendTo.Path().string()), classes.Key())
+                .Ok());
+        EXPECT_EQ(classes.Read(), expected);
+    }
+}
+
 TEST(WindowsShellWriter, SendToFolderIsTheUsersFolder) {
     const auto folder = WindowsSendToFolder();
     ASSERT_TRUE(folder.has_value());
