@@ -22,7 +22,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include "DialogScript.h"
 #include "TempDir.h"
@@ -564,6 +566,9 @@ private slots:
     }
 
     void failedSaveKeepsTheOldFile() {
+#ifdef _WIN32
+        QSKIP("a file-size limit makes the write fail; Windows has none");
+#else
         TRastgeleSayiUreteciSayfa1 window;
         window.UretilecekSayi->setText("1000");
         window.Olustur->click();
@@ -595,6 +600,7 @@ private slots:
         missing.ExpectMessage().Caption(Row(39)).Icon(QMessageBox::Critical).Buttons(QMessageBox::Ok);
         window.Kaydet->click();
         QVERIFY(missing.Messages().back().text.startsWith("Cannot create file \"" + P("no/such/list") + "\". "));
+#endif
     }
 
     void copyLinkAndHover() {

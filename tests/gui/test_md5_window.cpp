@@ -18,9 +18,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "DialogScript.h"
 #include "TempDir.h"
@@ -248,6 +250,9 @@ private slots:
     }
 
     void blocksAndErrorLinesFollowEachOther() {
+#ifdef _WIN32
+        QSKIP("FIFOs and the POSIX error texts");
+#else
         WriteText(*dir / "a", "abc");
         fs::create_directory(*dir / "folder");
         QVERIFY(::mkfifo((*dir / "fifo").c_str(), 0600) == 0);
@@ -275,6 +280,7 @@ private slots:
         for (qsizetype i = 0; i < lines.size(); ++i)
             if (lines[i].startsWith(Row(106) + " : ")) lines[i].clear(); // the time is checked above
         QCOMPARE(lines, expected);
+#endif
     }
 
     void buttonWaitsWhileAFileIsHashed() {
@@ -301,7 +307,7 @@ private slots:
         // A sparse 4 GiB file takes seconds to read.
         const std::string big = *dir / "big";
         std::ofstream(big).close();
-        QVERIFY(::truncate(big.c_str(), 4ll << 30) == 0);
+        fs::resize_file(big, 4ull << 30);
         ClickFile(QString::fromStdString(big));
         static const QRegularExpression percent(QStringLiteral("^([1-9][0-9]?)%$"));
         QTRY_VERIFY_WITH_TIMEOUT(percent.match(window->progressLabel->text()).hasMatch(), 20000);
@@ -393,6 +399,9 @@ private slots:
     }
 
     void failedSaveKeepsTheOldReport() {
+#ifdef _WIN32
+        QSKIP("a file-size limit makes the write fail; Windows has none");
+#else
         window->AppendErrorLine(QString(300, 'x'));
         const QString path = P("rapor.rtf");
         WriteText(path.toStdString(), "old report");
@@ -416,6 +425,7 @@ private slots:
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("old report"));
         QCOMPARE(dir->Entries().size(), std::size_t(1));
+#endif
     }
 
     void copiesAndClears() {

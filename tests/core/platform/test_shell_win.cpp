@@ -6,14 +6,11 @@
 #include <filesystem>
 #include <map>
 
+#include "ShellLink_win.h"
 #include "TempDir.h"
 #include "core/platform/Registry_win.h"
 #include "core/platform/ShellWriter.h"
 #include "core/shell/ShellPlan.h"
-
-#include <objbase.h>
-#include <shlguid.h>
-#include <shobjidl.h>
 
 namespace zarkent {
 namespace {
@@ -68,30 +65,6 @@ struct ScratchClasses {
                   ERROR_SUCCESS);
     }
 };
-
-struct LinkInfo {
-    std::wstring target, folder;
-};
-
-// A shortcut as the shell reads it.
-LinkInfo LoadLink(const std::string& path) {
-    LinkInfo info;
-    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    wchar_t text[MAX_PATH * 2] = {};
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                     reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Load(win::Widen(path).c_str(), STGM_READ))) {
-        if (SUCCEEDED(link->GetPath(text, MAX_PATH * 2, nullptr, SLGP_RAWPATH))) info.target = text;
-        if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH * 2))) info.folder = text;
-    }
-    if (file) file->Release();
-    if (link) link->Release();
-    if (SUCCEEDED(com)) ::CoUninitialize();
-    return info;
-}
 
 std::string OwnProgram() {
     wchar_t path[MAX_PATH * 2];
@@ -195,7 +168,7 @@ TEST(WindowsShellWriter, SendToShortcutLoadsBack) {
             ApplyWindowsPlan(WindowsSendToPlan(Input(set, program), sendTo.Path().string()));
         EXPECT_TRUE(result.Ok()) << ::testing::PrintToString(result.problems);
         EXPECT_EQ(sendTo.Entries(), (std::vector<std::string>{name, "Other.lnk"}));
-        const LinkInfo link = LoadLink(sendTo / name);
+        const test::LinkInfo link = test::LoadLink(sendTo / name);
         EXPECT_EQ(link.target, win::Widen(program)) << name;
         EXPECT_EQ(link.folder, win::Widen(folder)) << name;
     }

@@ -1,0 +1,27 @@
+# The Windows setup program, zarkent-setup-VERSION.exe (NSIS), built beside the programs:
+# zarkent.exe and zarkent-cli.exe stripped, with the companion files, staged and packed by makensis.
+find_program(ZARKENT_MAKENSIS makensis)
+find_program(ZARKENT_MINGW_STRIP ${ZARKENT_MINGW_TRIPLE}-strip)
+if(NOT ZARKENT_MAKENSIS OR NOT ZARKENT_MINGW_STRIP)
+    message(STATUS "makensis or the MinGW strip is missing: no setup program")
+    return()
+endif()
+
+set(ZARKENT_SETUP ${CMAKE_BINARY_DIR}/zarkent-setup-${PROJECT_VERSION}.exe)
+set(stage ${CMAKE_BINARY_DIR}/setup-stage)
+set(script ${CMAKE_SOURCE_DIR}/packaging/windows/zarkent.nsi)
+add_custom_command(
+    OUTPUT ${ZARKENT_SETUP}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
+    COMMAND ${ZARKENT_MINGW_STRIP} -o ${stage}/zarkent.exe $<TARGET_FILE:zarkent>
+    COMMAND ${ZARKENT_MINGW_STRIP} -o ${stage}/zarkent-cli.exe $<TARGET_FILE:zarkent-cli>
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/data/help.html ${CMAKE_SOURCE_DIR}/data/about_tr.txt
+            ${CMAKE_SOURCE_DIR}/src/gui/resources/zarkent.ico ${stage}/
+    COMMAND ${ZARKENT_MAKENSIS} -INPUTCHARSET UTF8 -V2 -DVERSION=${PROJECT_VERSION} -DSTAGE=${stage}
+            -DOUTFILE=${ZARKENT_SETUP} ${script}
+    DEPENDS zarkent zarkent-cli ${script} ${CMAKE_SOURCE_DIR}/data/help.html ${CMAKE_SOURCE_DIR}/data/about_tr.txt
+            ${CMAKE_SOURCE_DIR}/src/gui/resources/zarkent.ico
+    COMMENT "Packing ${ZARKENT_SETUP}"
+    VERBATIM)
+add_custom_target(setup ALL DEPENDS ${ZARKENT_SETUP})
