@@ -35,7 +35,11 @@ wine cmd /c exit >"$WINEPREFIX.boot.log" 2>&1 &
 boot=$!
 
 kit_started=$(date +%s)
-kit=$(bash scripts/build_qt_mingw.sh | tail -n1)
+# Its progress shows in the log; the last line it prints is the kit's folder.
+kit_log=$(mktemp)
+bash scripts/build_qt_mingw.sh | tee "$kit_log" >&2
+kit=$(tail -n1 "$kit_log")
+rm -f "$kit_log"
 echo "Qt kit for MinGW-w64: $kit ($(($(date +%s) - kit_started)) s)"
 # The kit's toolchain finds Qt and chain-loads this checkout's MinGW toolchain (the kit may have been
 # built from another checkout).
