@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The Windows build: cross-compiles everything with MinGW-w64 and a static Qt 6 built from Debian's own
 # qt6-base source (scripts/build_qt_mingw.sh; the first run builds that kit into the cache, which takes
-# about 30 minutes on two cores, later runs reuse it), and runs the tests under Wine: the core's tests,
+# about 35 minutes on two cores, later runs reuse it), and runs the tests under Wine: the core's tests,
 # the Windows platform tests, zarkent-cli.exe end to end with files crossing to and from the Linux
-# zarkent-cli, the window tests (offscreen), and the setup program with zarkent.exe in a real window on
-# a virtual display (test_wine_e2e).
+# zarkent-cli, the window tests (Qt's Windows platform plugin on a virtual display), and the setup
+# program with zarkent.exe in a real window under a window manager (test_wine_e2e).
 #   bash scripts/test_windows.sh [LINUX-ZARKENT-CLI]    (without one, a Linux zarkent-cli is built)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -33,6 +33,12 @@ QString ProgramFolder() {
     return QCoreApplication::applicationDirPath() + "/";
 }
 
+// The running program's full path, with the system's separators: on Windows it goes into the registry
+// and shortcuts as it is.
+std::string ProgramFile() {
+    return QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toLocal8Bit().toStdString();
+}
+
 // Answers --help without a display and without creating any window.
 int PrintHelp(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -52,8 +58,8 @@ int Unregister(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     zarkent::DesktopEntries desktop;
     desktop.FindFolders();
-    const std::string program = QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdString();
-    const zarkent::ShellWriteResult result = desktop.RemoveAll(zarkent::shell::InputFor(program, zarkent::Lang()));
+    const zarkent::ShellWriteResult result =
+        desktop.RemoveAll(zarkent::shell::InputFor(ProgramFile(), zarkent::Lang()));
     for (const std::string& problem : result.problems)
         std::fprintf(stderr, "zarkent --unregister: %s\n", problem.c_str());
     return result.Ok() ? 0 : 1;
@@ -85,8 +91,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(":/zarkent/zarkent.png"));
 
     SharedState& state = State();
-    // Windows paths with the system's separators: they go into the registry and shortcuts as they are.
-    state.ProgramFile = QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toLocal8Bit().toStdString();
+    state.ProgramFile = ProgramFile();
     state.ProgramFolder = ProgramFolder().toLocal8Bit().toStdString();
 
     // File managers may pass relative paths. Each path keeps the bytes the system gave: a QString would

@@ -21,25 +21,24 @@ done
 
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+source "$(dirname "$0")/display.sh"
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
     display_cleanup
     rm -rf "$work"
 }
 trap cleanup EXIT
-display_cleanup() { :; } # until display.sh is read
 fail() {
     echo "FAIL: $*" >&2
-    if [ -n "${DISPLAY:-}" ]; then
-        import -window root "$work/failure.png" 2>/dev/null && cp "$work/failure.png" "${TMPDIR:-/tmp}/zarkent-e2e-failure.png" &&
-            echo "screen at the failure: ${TMPDIR:-/tmp}/zarkent-e2e-failure.png" >&2
+    local screen=${TMPDIR:-/tmp}/zarkent-e2e-failure.png
+    if [ -n "${DISPLAY:-}" ] && import -window root "$screen" 2>/dev/null; then
+        echo "screen at the failure: $screen" >&2
     fi
     exit 1
 }
 step() { echo "== $*"; }
 
 # A display of our own, with openbox: prompts that open behind their window show only with a window manager.
-source "$(dirname "$0")/display.sh"
 display_start --window-manager || fail "no display"
 
 # Windows texts and paths; reg prints CRLF lines.
@@ -124,7 +123,8 @@ reg_exists 'HKCU\Software\Zarkent' || fail "no settings key"
 send_to=$app_data/Microsoft/Windows/SendTo
 links=("$send_to"/*.lnk)
 [ "${#links[@]}" -eq 1 ] && [ -f "${links[0]}" ] || fail "expected one Send To shortcut: ${links[*]}"
-target=$(wine "$link_target" "$(winepath -w "${links[0]}" | wtext)" | wtext | head -n1)
+target=$(wine "$link_target" "$(winepath -w "${links[0]}" | wtext)" | wtext | head -n1) ||
+    fail "the Send To shortcut does not load: ${links[0]}"
 [ "$target" = "$program" ] || fail "the Send To shortcut leads to \"$target\", not \"$program\""
 
 step "uninstall (silent)"
