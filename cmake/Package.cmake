@@ -1,6 +1,6 @@
 # Install layout and the Debian package (cpack -G DEB).
 #
-# The window program looks for its companion documents (help.html, about_tr.txt) in the folder of its
+# The window program looks for its companion documents (help.html, help_tr.html, about_tr.txt) in the folder of its
 # own program file. So the program and its companions live together in lib/zarkent, and bin/zarkent is a
 # relative symbolic link to it: Qt resolves the link to the real file, so the installed program finds its
 # companions wherever the tree is unpacked, and no documents land in bin/.
@@ -26,7 +26,7 @@ endif()
 
 if(TARGET zarkent)
     install(TARGETS zarkent RUNTIME DESTINATION ${ZARKENT_PROGRAM_DIR})
-    install(FILES data/help.html data/about_tr.txt DESTINATION ${ZARKENT_PROGRAM_DIR})
+    install(FILES data/help.html data/help_tr.html data/about_tr.txt DESTINATION ${ZARKENT_PROGRAM_DIR})
     set(ZARKENT_COMMAND_LINK ${CMAKE_CURRENT_BINARY_DIR}/install-links/zarkent)
     file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/install-links)
     file(CREATE_LINK ../${ZARKENT_PROGRAM_DIR}/zarkent ${ZARKENT_COMMAND_LINK} SYMBOLIC)
@@ -66,15 +66,15 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The window program needs a display plugin (xcb, wayland), which the Qt libraries only recommend; the
-# help page opens through xdg-open.
+# The window program needs a display plugin (xcb, wayland), which the Qt libraries only recommend, and
+# Qt's translations for its message boxes and file dialogs in Turkish; the help page opens through xdg-open.
 find_program(ZARKENT_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(ZARKENT_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), qt6-qpa-plugins, zlib1g, libc6, libstdc++6, libgcc-s1")
+        "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), qt6-qpa-plugins, qt6-translations-l10n, zlib1g, libc6, libstdc++6, libgcc-s1")
 endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

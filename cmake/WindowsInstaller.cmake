@@ -2,8 +2,10 @@
 # zarkent.exe and zarkent-cli.exe stripped, with the companion files, staged and packed by makensis.
 find_program(ZARKENT_MAKENSIS makensis)
 find_program(ZARKENT_MINGW_STRIP ${ZARKENT_MINGW_TRIPLE}-strip)
-if(NOT ZARKENT_MAKENSIS OR NOT ZARKENT_MINGW_STRIP)
-    message(STATUS "makensis or the MinGW strip is missing: no setup program")
+# Qt's Turkish texts come from Debian's qt6-translations-l10n: a .qm file is the same on every system.
+find_file(ZARKENT_QTBASE_TR qtbase_tr.qm PATHS /usr/share/qt6/translations NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT ZARKENT_MAKENSIS OR NOT ZARKENT_MINGW_STRIP OR NOT ZARKENT_QTBASE_TR)
+    message(STATUS "makensis, the MinGW strip or Qt's Turkish translation is missing: no setup program")
     return()
 endif()
 
@@ -16,12 +18,14 @@ add_custom_command(
     COMMAND ${CMAKE_COMMAND} -E make_directory ${stage}
     COMMAND ${ZARKENT_MINGW_STRIP} -o ${stage}/zarkent.exe $<TARGET_FILE:zarkent>
     COMMAND ${ZARKENT_MINGW_STRIP} -o ${stage}/zarkent-cli.exe $<TARGET_FILE:zarkent-cli>
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/data/help.html ${CMAKE_SOURCE_DIR}/data/about_tr.txt
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/data/help.html ${CMAKE_SOURCE_DIR}/data/help_tr.html ${CMAKE_SOURCE_DIR}/data/about_tr.txt
             ${CMAKE_SOURCE_DIR}/src/gui/resources/zarkent.ico ${stage}/
+    COMMAND ${CMAKE_COMMAND} -E copy ${ZARKENT_QTBASE_TR} ${stage}/translations/qtbase_tr.qm
     COMMAND ${ZARKENT_MAKENSIS} -INPUTCHARSET UTF8 -V2 -DVERSION=${PROJECT_VERSION} -DSTAGE=${stage}
             -DOUTFILE=${ZARKENT_SETUP} ${script}
-    DEPENDS zarkent zarkent-cli ${script} ${CMAKE_SOURCE_DIR}/data/help.html ${CMAKE_SOURCE_DIR}/data/about_tr.txt
-            ${CMAKE_SOURCE_DIR}/src/gui/resources/zarkent.ico
+    DEPENDS zarkent zarkent-cli ${script} ${CMAKE_SOURCE_DIR}/data/help.html ${CMAKE_SOURCE_DIR}/data/help_tr.html
+            ${CMAKE_SOURCE_DIR}/data/about_tr.txt
+            ${CMAKE_SOURCE_DIR}/src/gui/resources/zarkent.ico ${ZARKENT_QTBASE_TR}
     COMMENT "Packing ${ZARKENT_SETUP}"
     VERBATIM)
 add_custom_target(setup ALL DEPENDS ${ZARKENT_SETUP})

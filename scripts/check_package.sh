@@ -22,7 +22,7 @@ for field in Package Version Architecture Maintainer Section Description Depends
     grep -q "^$field: ." "$scratch/control" || fail "the package has no $field field"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libc6 libstdc++6 zlib1g libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
+for needed in libc6 libstdc++6 zlib1g libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n; do
     [[ ", $depends," == *", $needed"[\ ,]* ]] || fail "Depends lacks $needed: $depends"
 done
 
@@ -31,7 +31,7 @@ dpkg-deb -c "$deb" >"$scratch/contents"
 if awk '$2 != "root/root"' "$scratch/contents" | grep -q .; then fail "files not owned by root in the package"; fi
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
-for path in usr/bin/zarkent usr/bin/zarkent-cli usr/lib/zarkent/zarkent usr/lib/zarkent/help.html \
+for path in usr/bin/zarkent usr/bin/zarkent-cli usr/lib/zarkent/zarkent usr/lib/zarkent/help.html usr/lib/zarkent/help_tr.html \
             usr/lib/zarkent/about_tr.txt usr/share/applications/zarkent.desktop \
             usr/share/icons/hicolor/128x128/apps/zarkent.png usr/share/mime/packages/zarkent.xml \
             usr/share/man/man1/zarkent-cli.1.gz; do

@@ -4,6 +4,7 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PACKAGES=(cmake make g++ pkg-config zlib1g-dev libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev
+          qt6-translations-l10n
           util-linux clang-format clang libclang-rt-14-dev pigz
           desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev groff-base gzip
           # the Windows build (scripts/test_windows.sh): MinGW-w64, zlib and GoogleTest sources, Wine

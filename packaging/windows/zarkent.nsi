@@ -78,6 +78,7 @@ Var AllUsers ; "1" when installing (or uninstalling) for all users
   !insertmacro ${Action} "zarkent.exe"
   !insertmacro ${Action} "zarkent-cli.exe"
   !insertmacro ${Action} "help.html"
+  !insertmacro ${Action} "help_tr.html"
   !insertmacro ${Action} "about_tr.txt"
 !macroend
 !macro InstallFile Name
@@ -150,6 +151,10 @@ FunctionEnd
 Section "Zarkent"
   SetOutPath "$INSTDIR"
   !insertmacro ProgramFiles InstallFile
+  ; Qt's own texts (message box buttons, file dialogs) in Turkish.
+  SetOutPath "$INSTDIR\translations"
+  File "${STAGE}\translations\qtbase_tr.qm"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\zarkent.exe" "" "$INSTDIR\zarkent.exe" 0
   ${If} $AllUsers == "1"
@@ -182,6 +187,8 @@ Section "Uninstall"
     ${EndIf}
   ${EndIf}
   !insertmacro ProgramFiles RemoveFile
+  Delete "$INSTDIR\translations\qtbase_tr.qm"
+  RMDir "$INSTDIR\translations"
   Delete "$INSTDIR\uninstall.exe"
   ; Only an empty folder goes: whatever else the user put there stays.
   RMDir "$INSTDIR"

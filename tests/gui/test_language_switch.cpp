@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -155,6 +156,8 @@ std::vector<Caption> Captions() {
         {"password cancel", [](P& p) { return p.password.iptal->text(); }, 6},
         {"password label", [](P& p) { return p.password.SifreLabel->text(); }, 109},
         {"password again", [](P& p) { return p.password.TekrarSifreLabel->text(); }, 21},
+        {"password generator button", [](P& p) { return p.password.SifreYardim->text(); }, kRowGeneratorButton},
+        {"wipe limits", [](P& p) { return p.wipe.WipeLimits->text(); }, kRowWipeLimits},
     };
 }
 
@@ -204,6 +207,10 @@ private slots:
             QCOMPARE(QString::fromStdString(Lang().Row(41)), SetRow(set, 41));
             QCOMPARE(p.main->Turkce->isChecked(), set == LanguageSet::Turkish);
             QCOMPARE(p.main->English->isChecked(), set == LanguageSet::English);
+            // Qt's own texts (message box buttons, file dialogs) follow too.
+            QMessageBox box(QMessageBox::Question, "t", "t", QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(box.button(QMessageBox::Yes)->text(), set == LanguageSet::Turkish ? "&Evet" : "&Yes");
+            QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:") != "Look in:", set == LanguageSet::Turkish);
         }
         // The entries that keep their designed captions in both languages.
         QCOMPARE(p.main->Turkce->text(), QString::fromUtf8("Türkçe"));
@@ -225,20 +232,33 @@ private slots:
 
     void switchIsStored() {
         for (const auto& [language, stored] : {std::pair{kLanguageEnglish, "2"}, std::pair{kLanguageTurkish, "1"}}) {
+            State().PriorityIndex = 3;
+            State().PriorityChosenByUser = false;
+            State().CompressOption = false;
             Program p;
+            QAction* choice = language == kLanguageTurkish ? p.main->Turkce : p.main->English;
+            auto storedPriority = [&] {
+                return QSettings(p.ConfigFile(), QSettings::IniFormat).value("ProgramHizAyari").toString();
+            };
             QSettings(p.ConfigFile(), QSettings::IniFormat).setValue("ProgramHizAyari", "tpidle");
-            (language == kLanguageTurkish ? p.main->Turkce : p.main->English)->trigger();
+            choice->trigger();
             QCOMPARE(State().SelectedLanguage.load(), language);
             QCOMPARE(Lang().ActiveLanguage.load(), language);
             QSettings settings(p.ConfigFile(), QSettings::IniFormat);
             QCOMPARE(settings.value("Language").toString(), QString(stored));
-            QCOMPARE(settings.value("ProgramHizAyari").toString(), QString("tphigher"));
-            // Choosing the language in force runs the same steps.
-            QSettings(p.ConfigFile(), QSettings::IniFormat).setValue("ProgramHizAyari", "tpidle");
-            (language == kLanguageTurkish ? p.main->Turkce : p.main->English)->trigger();
-            QCOMPARE(QSettings(p.ConfigFile(), QSettings::IniFormat).value("ProgramHizAyari").toString(),
-                     QString("tphigher"));
-            QCOMPARE((language == kLanguageTurkish ? p.main->Turkce : p.main->English)->isChecked(), true);
+            // The priority in force is stored, never one the user did not choose.
+            QCOMPARE(storedPriority(), QString("tpnormal"));
+            QCOMPARE(int(State().PriorityIndex), 3);
+            // "Compress" lowers the priority while the user chose none; the user's own choice stands.
+            p.main->Paketle->click();
+            choice->trigger(); // choosing the language in force runs the same steps
+            QCOMPARE(storedPriority(), QString("tplower"));
+            QVERIFY(p.main->Hiz_NormaldenDusuk->isChecked());
+            p.main->Hiz_EnYuksek->trigger();
+            choice->trigger();
+            QCOMPARE(storedPriority(), QString("tptimecritical"));
+            QVERIFY(p.main->Hiz_EnYuksek->isChecked());
+            QCOMPARE(choice->isChecked(), true);
             ResetLanguage();
         }
     }

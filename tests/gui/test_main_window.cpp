@@ -2,8 +2,11 @@
 // query, and one encryption from start to end (offscreen, every dialog scripted).
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -130,6 +133,15 @@ struct Program {
     }
 };
 
+// Takes the URLs the program hands to the desktop instead of opening them.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -240,6 +252,72 @@ private slots:
         QCOMPARE(files.Entries(), std::vector<std::string>{"a.txt.zrk"});
     }
 
+    // A failed job gives its file back to an empty path field (not the passwords), with the direction
+    // its name asks for; a path typed meanwhile stays.
+    void failedJobGivesThePathBack() {
+        TempDir files;
+        WriteBytes(files / "a.txt", PatternBytes(5000));
+        const QString encrypted = QString::fromStdString(files / "a.txt.zrk");
+        Program p;
+        auto run = [&](const QString& path, const QString& password) {
+            p.main->pass1->setText(password);
+            p.main->pass2->setText(password);
+            QTest::keyClicks(p.main->DosyaYolu, path); // typed: the direction follows
+            p.main->islemClick();
+            QVERIFY(p.main->DosyaYolu->text().isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(p.result.isVisible(), 10000);
+            QTRY_VERIFY(!State().JobsActive);
+            p.result.TamamClick();
+        };
+        run(QString::fromStdString(files / "a.txt"), "right");
+        QVERIFY(p.main->DosyaYolu->text().isEmpty()); // a success gives nothing back
+        run(encrypted, "wrong");
+        QCOMPARE(p.result.Mesaj->text(), Row(99));
+        QCOMPARE(p.main->DosyaYolu->text(), encrypted);
+        QVERIFY(p.main->Coz->isChecked());
+        QVERIFY(p.main->pass1->text().isEmpty() && p.main->pass2->text().isEmpty());
+        // With the right password the same form works.
+        p.main->pass1->setText("right");
+        p.main->pass2->setText("right");
+        p.main->islemClick();
+        QTRY_VERIFY_WITH_TIMEOUT(!State().JobsActive && p.result.isVisible(), 10000);
+        QCOMPARE(files.Entries(), std::vector<std::string>{"a.txt"});
+        p.main->DosyaYolu->setText("typed meanwhile");
+        p.main->RestoreFailedPath((files / "a.txt.zrk"));
+        QCOMPARE(p.main->DosyaYolu->text(), QString("typed meanwhile"));
+    }
+
+    // The direction follows the path as it is typed or pasted; a radio button clicked afterwards stands
+    // until the next edit; "Compress" is off limits while decrypting.
+    void directionFollowsTypedPath() {
+        Program p;
+        p.main->show();
+        QLineEdit* path = p.main->DosyaYolu;
+        path->setFocus();
+        QTest::keyClicks(path, "/tmp/big.bin.zrk");
+        QVERIFY(p.main->Coz->isChecked());
+        QCOMPARE(p.main->islem->text(), Row(55));
+        QVERIFY(!p.main->Paketle->isEnabled());
+        p.main->Sifrele->click();
+        QVERIFY(p.main->Sifrele->isChecked());
+        QVERIFY(p.main->Paketle->isEnabled());
+        QTest::keyClick(path, Qt::Key_Backspace);
+        QVERIFY(p.main->Sifrele->isChecked());
+        QTest::keyClicks(path, "k");
+        QVERIFY(p.main->Coz->isChecked());
+        QApplication::clipboard()->setText("/home/me/notes.txt");
+        path->selectAll();
+        QTest::keyClick(path, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(path->text(), QString("/home/me/notes.txt"));
+        QVERIFY(p.main->Sifrele->isChecked());
+        QCOMPARE(p.main->islem->text(), Row(54));
+        QVERIFY(p.main->Paketle->isEnabled());
+        // A path put there from code (command line, drop, Browse) sets its direction itself.
+        p.main->Coz->click();
+        path->setText("/tmp/x.txt");
+        QVERIFY(p.main->Coz->isChecked());
+    }
+
     // Several command-line paths: decryption keeps only the .zrk paths when both kinds came.
     // Several command-line paths go to the folder window as a list: for decryption only the .zrk
     // paths of a mixed list, for encryption every path; the batch runs and reports.
@@ -311,16 +389,34 @@ private slots:
     }
 
     void settings() {
-        {
-            Program p; // first start: defaults written, nothing applied
+        // A first start speaks the system's language: applied, stored and ticked as a switch would be.
+        const QByteArray lcAll = qgetenv("LC_ALL"), lcMessages = qgetenv("LC_MESSAGES"), lang = qgetenv("LANG");
+        qunsetenv("LC_ALL");
+        for (const auto& [messages, language] :
+             {std::pair{"tr_TR.UTF-8", kLanguageTurkish}, std::pair{"en_US.UTF-8", kLanguageEnglish}}) {
+            ResetState();
+            qputenv("LANG", "de_DE.UTF-8");
+            qputenv("LC_MESSAGES", messages);
+            Program p;
             p.main->GuncelleTimer();
             QSettings stored(p.ConfigFile(), QSettings::IniFormat);
-            QCOMPARE(stored.value("Language").toString(), QString("1"));
+            QCOMPARE(stored.value("Language").toString(), QString::number(language));
             QCOMPARE(stored.value("ProgramHizAyari").toString(), QString("tpnormal"));
-            QCOMPARE(p.main->islem->text(), Turkish(54));
-            QVERIFY(!p.main->Turkce->isChecked() && !p.main->English->isChecked());
-            QCOMPARE(Lang().Row(52), std::string(BuiltInText(52)));
+            QCOMPARE(Lang().ActiveLanguage.load(), language);
+            const bool turkish = language == kLanguageTurkish;
+            QCOMPARE(p.main->islem->text(), turkish ? Turkish(54) : English(54));
+            QCOMPARE(p.main->windowTitle(), turkish ? Turkish(1) : English(1));
+            QCOMPARE(p.main->Turkce->isChecked(), turkish);
+            QCOMPARE(p.main->English->isChecked(), !turkish);
+            QCOMPARE(Row(52), turkish ? Turkish(52) : English(52));
+            QVERIFY(p.main->Hiz_Normal->isChecked());
         }
+        qputenv("LC_ALL", lcAll);
+        qputenv("LC_MESSAGES", lcMessages);
+        qputenv("LANG", lang);
+        for (const auto& [name, value] :
+             {std::pair{"LC_ALL", lcAll}, std::pair{"LC_MESSAGES", lcMessages}, std::pair{"LANG", lang}})
+            if (value.isEmpty()) qunsetenv(name);
         struct Case {
             const char* language;
             const char* priority;
@@ -346,15 +442,16 @@ private slots:
             QCOMPARE(p.main->English->isChecked(), c.english);
             QCOMPARE(p.page.windowTitle(), QString::fromUtf8(c.pageTitle));
         }
-        // Saving stores the language and always "tphigher".
+        // Saving stores the language and the priority in force.
         ResetState();
         Program p;
         State().SelectedLanguage = 2;
+        State().PriorityIndex = 6;
         auto store = OpenUserSettings();
         QVERIFY(SaveSettings(*store, State()));
         QSettings stored(p.ConfigFile(), QSettings::IniFormat);
         QCOMPARE(stored.value("Language").toString(), QString("2"));
-        QCOMPARE(stored.value("ProgramHizAyari").toString(), QString("tphigher"));
+        QCOMPARE(stored.value("ProgramHizAyari").toString(), QString("tptimecritical"));
     }
 
     void directionAndDrop() {
@@ -512,13 +609,21 @@ private slots:
         QVERIFY(p.main->Sifrele->isChecked());
     }
 
+    // The speed menu always ticks the priority the next job runs at.
     void priorityAndCompression() {
         Program p;
+        p.main->GuncelleTimer();
+        QVERIFY(p.main->Hiz_Normal->isChecked());
         p.main->Paketle->click();
         QVERIFY(State().CompressOption);
         QCOMPARE(int(State().PriorityIndex), 2);
+        QVERIFY(p.main->Hiz_NormaldenDusuk->isChecked());
         p.main->Paketle->click();
         QCOMPARE(int(State().PriorityIndex), 3);
+        QVERIFY(p.main->Hiz_Normal->isChecked());
+        State().PriorityIndex = 2; // a compressing job lowered it
+        emit p.main->HizAyari->aboutToShow();
+        QVERIFY(p.main->Hiz_NormaldenDusuk->isChecked());
         p.main->Hiz_Yuksek->trigger();
         QVERIFY(State().PriorityChosenByUser);
         QVERIFY(p.main->Hiz_Yuksek->isChecked());
@@ -646,18 +751,45 @@ private slots:
         if (auto* field = qobject_cast<QLineEdit*>(target)) QCOMPARE(field->text(), fieldText);
     }
 
-    // The window's shortcuts win over the field's own keys; dropped files reach the window, not a field.
+    // Inside a field the editing keys edit (no menu command runs); elsewhere the menu's keys work;
+    // dropped files reach the window, not a field, and the focus goes to the first password field.
     void keyboardAndDrops() {
         TempDir files;
         Program p;
         p.main->show();
         p.main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(p.main.get()));
-        p.main->pass1->setFocus();
+        QApplication::clipboard()->clear();
+        {
+            DialogScript script; // any dialog fails the test
+            QLineEdit* path = p.main->DosyaYolu;
+            path->setFocus();
+            QTest::keyClicks(path, "/tmp/abc");
+            QTest::keyClick(path, Qt::Key_A, Qt::ControlModifier); // select all, not "open encrypted file"
+            QCOMPARE(path->selectedText(), QString("/tmp/abc"));
+            QTest::keyClick(path, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(), QString("/tmp/abc"));
+            QTest::keyClick(path, Qt::Key_X, Qt::ControlModifier);
+            QVERIFY(path->text().isEmpty());
+            QTest::keyClick(path, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(path, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(path->text(), QString("/tmp/abc/tmp/abc"));
+            QTest::keyClick(path, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(path->text(), QString("/tmp/abc"));
+            QTest::keyClick(path, Qt::Key_Y, Qt::ControlModifier); // redo, not "encrypt e-mail or text"
+            QTest::keyClick(path, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            QTest::keyClick(path, Qt::Key_Home);
+            QTest::keyClick(path, Qt::Key_K, Qt::ControlModifier); // not the folder window
+            QVERIFY(!p.folder.isVisible());
+            QTest::keyClick(p.main->pass1, Qt::Key_A, Qt::ControlModifier);
+            QVERIFY(script.VerifyDone());
+            QVERIFY(p.main->Sifrele->isChecked());
+        }
+        p.main->Gozat->setFocus();
         {
             DialogScript script;
-            script.ExpectOpenFile().Filter(Row(56)).Cancel(); // Ctrl+A: open an encrypted file
-            QTest::keyClick(p.main->pass1, Qt::Key_A, Qt::ControlModifier);
+            script.ExpectOpenFile().Filter(Row(56)).Cancel(); // Ctrl+A outside a field: open an encrypted file
+            QTest::keyClick(p.main->Gozat, Qt::Key_A, Qt::ControlModifier);
             QVERIFY(script.VerifyDone());
             QVERIFY(p.main->Coz->isChecked());
         }
@@ -672,6 +804,7 @@ private slots:
         QCoreApplication::sendEvent(p.main->DosyaYolu, &drop); // a drop on a field reaches the window
         QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(files.Path().string()));
         QCOMPARE(int(State().StartMode), 3);
+        QCOMPARE(QApplication::focusWidget(), p.main->pass1);
     }
 
     // After "close when the jobs finish", a result that keeps the program open brings the window back.
@@ -692,6 +825,34 @@ private slots:
         p.result.TamamClick();
         QVERIFY(p.main->isVisible());
         QVERIFY(!p.quit);
+    }
+
+    // The help page opens in the language in force; a missing one is reported in that language.
+    void helpPageFollowsLanguage() {
+        TempDir folder;
+        WriteBytes(folder / "help.html", {'<'});
+        State().ProgramFolder = folder.Path().string() + "/";
+        UrlCatcher opened;
+        QDesktopServices::setUrlHandler("file", &opened, "Open");
+        Program p;
+        Lang().ActiveLanguage = kLanguageEnglish;
+        p.main->ApplyLanguage();
+        p.main->YardimKitabi->trigger();
+        QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(P(folder, "help.html"))});
+        Lang().ActiveLanguage = kLanguageTurkish;
+        p.main->ApplyLanguage();
+        {
+            DialogScript script;
+            script.ExpectMessage(Turkish(39), Turkish(57), QMessageBox::Critical, QMessageBox::Ok);
+            p.main->YardimKitabi->trigger();
+            QVERIFY(script.VerifyDone());
+        }
+        WriteBytes(folder / "help_tr.html", {'<'});
+        p.main->YardimKitabi->trigger();
+        QCOMPARE(opened.urls.size(), 2);
+        QCOMPARE(opened.urls.back(), QUrl::fromLocalFile(P(folder, "help_tr.html")));
+        QDesktopServices::unsetUrlHandler("file");
+        State().ProgramFolder.clear();
     }
 
     // Missing companion documents are reported in the language in force; nothing else changes.

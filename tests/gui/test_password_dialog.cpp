@@ -90,6 +90,19 @@ private slots:
         QCOMPARE(dialog.iptal->text(), QStringLiteral("Cancel"));
         QCOMPARE(dialog.SifreLabel->text(), QStringLiteral("Password"));
         QCOMPARE(dialog.TekrarSifreLabel->text(), QStringLiteral("Please enter password again"));
+        QCOMPARE(dialog.SifreYardim->text(), QStringLiteral("Strong Password Generator"));
+    }
+
+    // Each showing starts in the first field, wherever the focus was when the dialog went.
+    void opensWithFocusInFirstField() {
+        TSifreEx dialog;
+        for (int showing = 0; showing < 2; ++showing) {
+            dialog.show();
+            QCOMPARE(dialog.focusWidget(), dialog.Sifre);
+            dialog.TekrarSifre->setFocus();
+            QCOMPARE(dialog.focusWidget(), dialog.TekrarSifre);
+            dialog.iptalClick();
+        }
     }
 
     // Typed entries show one "*" per character and stop at 128 characters, typed or pasted.

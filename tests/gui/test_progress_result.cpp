@@ -460,22 +460,28 @@ private slots:
     // Escape closes (ticks back to 0) but leaves the timer running: ten ticks later the hidden
     // window clears its message and closes again, or ends the program if that was asked for
     // meanwhile. That second close ends the showing too, so the next report gets its full ten ticks.
+    // Enter and Space dismiss the window as Escape does.
     void escapeClosesButKeepsTicking_data() {
         QTest::addColumn<bool>("endWhileHidden");
         QTest::addColumn<bool>("endAfterNextReport");
-        QTest::newRow("program stays") << false << false;
-        QTest::newRow("asked to end while hidden") << true << false;
-        QTest::newRow("asked to end before the next report") << false << true;
+        QTest::addColumn<int>("key");
+        QTest::newRow("program stays") << false << false << int(Qt::Key_Escape);
+        QTest::newRow("asked to end while hidden") << true << false << int(Qt::Key_Escape);
+        QTest::newRow("asked to end before the next report") << false << true << int(Qt::Key_Escape);
+        QTest::newRow("Enter") << false << false << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << false << false << int(Qt::Key_Enter);
+        QTest::newRow("Space, asked to end while hidden") << true << false << int(Qt::Key_Space);
     }
     void escapeClosesButKeepsTicking() {
         QFETCH(bool, endWhileHidden);
         QFETCH(bool, endAfterNextReport);
+        QFETCH(int, key);
         ResultWindow result;
         TDurumBelirt& window = result.window;
         QSignalSpy dismissed(&window, &TDurumBelirt::Dismissed);
         window.Report(ResultOutcome::Error, QStringLiteral("failed"));
         result.Tick(4);
-        QTest::keyClick(&window, Qt::Key_Escape);
+        QTest::keyClick(&window, Qt::Key(key));
         QVERIFY(!window.isVisible());
         QCOMPARE(int(State().ResultTicks), 0);
         QVERIFY(window.Zamanlayici->isActive());

@@ -242,7 +242,7 @@ private slots:
 
         ExpectReport(101, result->Ok);
         QString expected = "^File Succesfully Deleted  Time:0:00:\\d\\d";
-        if (memory) expected += QRegularExpression::escape("\r\n" + QString::fromUtf8(MemoryFileSystemText));
+        if (memory) expected += QRegularExpression::escape("\r\n" + Row(kRowWipeMemoryFileSystem));
         QVERIFY2(QRegularExpression(expected + "$").match(result->Mesaj->text()).hasMatch(),
                  qPrintable(result->Mesaj->text()));
         QVERIFY(dir->Entries().empty());

@@ -152,6 +152,13 @@ constexpr std::string_view kTurkish[] = {
     /* 133 */ "\"%1\" dosyası silme sırasında değişmeye devam etti; dosya kendi adıyla yerinde bırakıldı, bir kısmının üzerine yazıldı.",
     /* 134 */ "\"%1\" dosyası siliniyor. Silme durdurulsun mu? Durdurulursa dosya kendi adıyla, bir kısmının üzerine yazılmış olarak kalır.",
     /* 135 */ "\"%1\" dosyası, üzerine yazmanın eski bloklara ulaşmadığı ya da ulaşıp ulaşmadığı bilinemeyen bir dosya sistemindeydi (yazarken kopyalayan, ağ, overlay ya da FUSE); dosya silindi, ancak eski içeriği aygıtta kalmış olabilir.",
+    /* 136 */ "Üzerine yazma yalnızca dosyanın şu anda kapladığı bloklara ulaşır. Başka yerlerde tutulan kopyalara ulaşamaz: "
+              "SSD ya da flaş belleğin aşınma dengelemesiyle taşıdığı ya da zaten boşalttığı bloklar, yazarken kopyalayan ve "
+              "günlük tutan dosya sistemlerinin başka yerlere yazdığı veriler, anlık görüntüler, yedekler ve daha önce alınmış kopyalar.",
+    /* 137 */ "Dosya bellekteki bir dosya sistemindeydi; üzerine yazılanlar hiçbir zaman bir diske ulaşmadı.",
+    /* 138 */ "Zarkent masaüstü kayıtlarının hepsini yazamadı (dosya türü, klasör menüsü kaydı, Gönder); programın kendisi "
+              "her zamanki gibi çalışır.",
+    /* 139 */ "Güçlü Şifre Oluşturucu",
 };
 constexpr std::string_view kEnglish[] = {
     "", // row 0 is not used
@@ -293,6 +300,13 @@ constexpr std::string_view kEnglish[] = {
     /* 133 */ "The file \"%1\" kept changing during the wipe; it was left under its name, partly overwritten.",
     /* 134 */ "The file \"%1\" is being wiped. Stop the wipe? If it is stopped, the file stays under its name, partly overwritten.",
     /* 135 */ "The file \"%1\" was on a file system where overwriting does not reach its old blocks, or cannot be known to (copy-on-write, network, overlay or FUSE); it was deleted, but its old contents may remain on the device.",
+    /* 136 */ "Overwriting reaches only the blocks the file occupies now. It cannot reach copies kept elsewhere: "
+              "blocks an SSD or flash drive has moved by wear levelling or already trimmed, data that copy-on-write "
+              "and journaling file systems wrote to other places, snapshots, backups, and copies made earlier.",
+    /* 137 */ "The file was on a memory file system, so the overwrites never reached a disk.",
+    /* 138 */ "Zarkent could not set up all of its desktop entries (file type, folder menu entry, Send To); the program "
+              "itself works as usual.",
+    /* 139 */ "Strong Password Generator",
 };
 // clang-format on
 

@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 135;
+inline constexpr int kLanguageRowCount = 139;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -36,6 +36,14 @@ inline constexpr int kRowWipeStopped = 132;
 inline constexpr int kRowWipeKeptChanging = 133;
 inline constexpr int kRowWipeStopQuestion = 134;
 inline constexpr int kRowWipeNotInPlace = 135;
+// What overwriting cannot reach (the wipe dialog's paragraph), and the line a report on a memory
+// file system gets.
+inline constexpr int kRowWipeLimits = 136;
+inline constexpr int kRowWipeMemoryFileSystem = 137;
+// The first lines of the message that lists the desktop entries that could not be written.
+inline constexpr int kRowDesktopProblems = 138;
+// The password dialog's button that opens the strong password generator.
+inline constexpr int kRowGeneratorButton = 139;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };

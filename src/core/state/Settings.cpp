@@ -54,7 +54,10 @@ bool LoadSettings(SettingsStore& store, SharedState& state, LanguageTable& langu
 bool SaveSettings(SettingsStore& store, const SharedState& state) {
     if (!store.KeyExists()) store.CreateKey();
     store.Write("", NumberToText(state.SelectedLanguage.load()));
-    store.Write(PriorityValueName, "tphigher");
+    // The priority in force, the one the next job runs at: whatever the user picked, or what ticking
+    // "Compress" made of the default.
+    const unsigned index = state.PriorityIndex.load();
+    store.Write(PriorityValueName, PriorityNames[index < 7 ? index : 3]);
     return true;
 }
 

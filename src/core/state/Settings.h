@@ -31,7 +31,7 @@ int TextToInteger(const std::string& text);
 bool LoadSettings(SettingsStore& store, SharedState& state, LanguageTable& language,
                   const std::function<void()>& applyLanguage);
 
-// Writes SelectedLanguage and "tphigher". Failures propagate.
+// Writes SelectedLanguage and the name of PriorityIndex. Failures propagate.
 bool SaveSettings(SettingsStore& store, const SharedState& state);
 
 } // namespace zarkent

@@ -28,10 +28,12 @@
 #include "core/platform/FileSystem.h"
 #include "core/platform/Paths.h"
 #include "core/platform/SettingsStore.h"
+#include "core/platform/SystemLanguage.h"
 #include "core/shell/ShellPlan.h"
 #include "core/state/FolderScan.h"
 #include "core/state/Settings.h"
 #include "core/state/SharedState.h"
+#include "gui/app/QtTranslations.h"
 #include "gui/jobs/DurumBelirt.h"
 #include "gui/jobs/DurumSayfasi.h"
 #include "gui/jobs/SifreleJobs.h"
@@ -65,6 +67,24 @@ void ShowToolWindow(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+// The editing keys a text field keeps for itself.
+bool IsFieldEditingKey(QKeyCombination key) {
+    const Qt::KeyboardModifiers modifiers = key.keyboardModifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier) switch (key.key()) {
+        case Qt::Key_A:
+        case Qt::Key_C:
+        case Qt::Key_X:
+        case Qt::Key_V:
+        case Qt::Key_Z:
+        case Qt::Key_Y:
+        case Qt::Key_K:
+            return true;
+        default:
+            return false;
+        }
+    return modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key.key() == Qt::Key_Z;
 }
 
 constexpr const char* FrameIdle = "QFrame { border: 1px solid #0000ff; }";
@@ -200,6 +220,11 @@ void TSayfa1::BuildControls() {
     connect(Sifrele, &QRadioButton::clicked, this, &TSayfa1::SifreleClick);
     connect(Coz, &QRadioButton::clicked, this, &TSayfa1::CozClick);
     connect(Paketle, &QCheckBox::clicked, this, &TSayfa1::PaketleClick);
+    // Compression only applies to encryption.
+    connect(Coz, &QRadioButton::toggled, Paketle, [this](bool decrypt) { Paketle->setEnabled(!decrypt); });
+    // A typed or pasted path chooses the direction as Browse does; a radio button clicked afterwards
+    // stands until the path is edited again.
+    connect(DosyaYolu, &QLineEdit::textEdited, this, [this](const QString& text) { ApplyDirectionOf(text); });
     connect(pass1, &QLineEdit::textChanged, this, &TSayfa1::pass1Change);
     connect(pass2, &QLineEdit::textChanged, this, &TSayfa1::pass1Change);
 
@@ -289,6 +314,8 @@ void TSayfa1::BuildActions() {
     Ayarlar = menuBar()->addMenu(QString());
     HizAyari = Ayarlar->addMenu(QString());
     HizAyari->addActions(priorityGroup_->actions());
+    // A compressing job may have lowered the priority since: the menu ticks the one in force.
+    connect(HizAyari, &QMenu::aboutToShow, this, &TSayfa1::TickPriority);
     _Language = Ayarlar->addMenu(QString());
     _Language->addActions({Turkce, English});
     Yardim = menuBar()->addMenu(QString());
@@ -375,6 +402,7 @@ void TSayfa1::UpdateCaptions(const std::function<QString(int)>& row) {
 
 void TSayfa1::ApplyLanguage() {
     if (!Lang().CopySet()) return;
+    InstallQtTranslations(Lang().ActiveLanguage, QCoreApplication::applicationDirPath());
     // Each window rewrites its own captions, in this order; the file type and folder entry take the new
     // texts right with the application title.
     SetApplicationTitle(Row(1));
@@ -466,7 +494,17 @@ void TSayfa1::FormCreate(const std::vector<std::string>& arguments) {
 
 void TSayfa1::GuncelleTimer() {
     Guncelle->stop();
+    bool firstStart = false;
+    try {
+        firstStart = !settings_->KeyExists();
+    } catch (const std::exception&) {
+        // Unreadable settings: LoadSettings meets the same problem and leaves everything as it is.
+    }
     LoadSettings(*settings_, State(), Lang(), [this] { ApplyLanguage(); });
+    // A first start speaks the system's language at once, applied and stored as a switch to it would be,
+    // instead of the designed captions beside built-in messages.
+    if (firstStart) SwitchLanguage(SystemPrefersTurkish() ? kLanguageTurkish : kLanguageEnglish);
+    TickPriority();
     RegisterAssociation();
     CreateSendToShortcut();
     startupDone_ = true;
@@ -518,9 +556,7 @@ void TSayfa1::NoteShellProblems(const ShellWriteResult& result) {
 
 void TSayfa1::ReportShellProblems() {
     if (pendingShellProblems_.isEmpty()) return;
-    const QString text = "Zarkent could not set up all of its desktop entries (file type, folder menu entry, "
-                         "Send To); the program itself works as usual.\n\n" +
-                         pendingShellProblems_.join("\n");
+    const QString text = Row(kRowDesktopProblems) + "\n\n" + pendingShellProblems_.join("\n");
     for (const QString& problem : pendingShellProblems_)
         reportedShellProblems_.insert(problem);
     pendingShellProblems_.clear();
@@ -548,6 +584,7 @@ void TSayfa1::ShowPasswordDialog() {
     peers_.passwordDialog->show();
     peers_.passwordDialog->raise();
     peers_.passwordDialog->activateWindow();
+    peers_.passwordDialog->Sifre->setFocus(Qt::OtherFocusReason);
 }
 
 void TSayfa1::SetPasswords(const QString& password) {
@@ -676,6 +713,12 @@ void TSayfa1::ShowMainWindow() {
     show();
 }
 
+void TSayfa1::RestoreFailedPath(const std::string& path) {
+    if (!DosyaYolu->text().isEmpty()) return;
+    SetPathField(path);
+    ApplyDirectionOf(DosyaYolu->text());
+}
+
 void TSayfa1::SifreleClick() {
     islem->setText(Row(54));
     DosyaAc.filter = Row(45);
@@ -728,8 +771,9 @@ std::optional<std::string> TSayfa1::PathFieldBytes() const {
 }
 
 void TSayfa1::GozatClick() {
-    OpenFileDialog();
+    const bool chosen = OpenFileDialog();
     ApplyDirectionOf(DosyaYolu->text());
+    if (chosen) pass1->setFocus(Qt::OtherFocusReason);
 }
 
 void TSayfa1::BirDosyaSifreleExecute() {
@@ -771,13 +815,20 @@ void TSayfa1::SilClick() {
 void TSayfa1::SetPriority(int index) {
     State().PriorityIndex = static_cast<std::uint8_t>(index);
     State().PriorityChosenByUser = true;
-    priorityGroup_->actions().at(index)->setChecked(true);
+    TickPriority();
+}
+
+void TSayfa1::TickPriority() {
+    const QList<QAction*> levels = priorityGroup_->actions();
+    const int index = State().PriorityIndex.load();
+    if (index >= 0 && index < levels.size()) levels.at(index)->setChecked(true);
 }
 
 void TSayfa1::PaketleClick() {
     SharedState& state = State();
     state.CompressOption = Paketle->isChecked();
     if (!state.PriorityChosenByUser) state.PriorityIndex = Paketle->isChecked() ? 2 : 3;
+    TickPriority();
 }
 
 void TSayfa1::HerZamanUstteExecute() {
@@ -802,7 +853,8 @@ void TSayfa1::OpenCompanion(const QString& fileName, int missingRow) {
 }
 
 void TSayfa1::YardimKitabiExecute() {
-    OpenCompanion("help.html", 57);
+    // The help page in the language in force.
+    OpenCompanion(Lang().ActiveLanguage == kLanguageTurkish ? "help_tr.html" : "help.html", 57);
 }
 
 void TSayfa1::EPostaYaziSifreleExecute() {
@@ -886,15 +938,14 @@ void TSayfa1::FormKeyPress(const QKeyEvent& event) {
 }
 
 bool TSayfa1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ShortcutOverride) {
-        // The window's shortcuts (Ctrl+A, Ctrl+S, ...) come before the fields' own keys.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QKeySequence pressed(key->keyCombination());
-        for (const QAction* action : findChildren<QAction*>())
-            if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
-                event->ignore();
-                return true;
-            }
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
+        // Inside a field the editing keys belong to the field (select all, copy, cut, paste, undo, redo,
+        // delete to the end), also where a menu command has the same key (Ctrl+A, Ctrl+Y, Ctrl+K); the
+        // menu's keys work everywhere else.
+        if (IsFieldEditingKey(static_cast<QKeyEvent*>(event)->keyCombination())) {
+            event->accept();
+            return true;
+        }
     }
     if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
         const bool hot = event->type() == QEvent::Enter;
@@ -927,6 +978,7 @@ void TSayfa1::DropPaths(const std::vector<std::string>& paths) {
         CheckDirection(HandedOverForDecryption(path));
         if (IsDirectory(path)) State().StartMode = 3;
     }
+    if (!paths.empty()) pass1->setFocus(Qt::OtherFocusReason);
 }
 
 QList<QAction*> PriorityActions(const TSayfa1& window) {

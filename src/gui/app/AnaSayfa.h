@@ -16,6 +16,7 @@
 #include "core/lang/Language.h"
 #include "core/platform/ShellWriter.h"
 #include "gui/dialogs/Dialogs_mod.h"
+#include "gui/jobs/JobWindows.h"
 #include "gui/jobs/KlasordekiDosyalariSifrelemePenceresi.h"
 #include "gui/jobs/SifreEkrani.h"
 #include "gui/platform/DesktopEntries.h"
@@ -59,7 +60,7 @@ struct MainWindowPeers {
     TRastgeleSayiUreteciSayfa1* randomNumbers = nullptr;
 };
 
-class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost {
+class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost, public FailedPathTarget {
     Q_OBJECT
 
 public:
@@ -152,6 +153,10 @@ public:
     void ClearAfterBatchStart(int captionRow) override;
     void ShowMainWindow() override;
 
+    // FailedPathTarget: the file of a failed job comes back into the path field while that is still
+    // empty, with the direction its name asks for; the passwords do not come back.
+    void RestoreFailedPath(const std::string& path) override;
+
     // Takes the dropped paths (their exact bytes) as the drop handler does.
     void DropPaths(const std::vector<std::string>& paths);
 
@@ -217,6 +222,8 @@ private:
     // Key preview: every key pressed on any control of the window, before the control.
     void FormKeyPress(const QKeyEvent& event);
     void SetPriority(int index);
+    // Ticks the priority in force in the speed menu.
+    void TickPriority();
     // Checks a radio button from code; its click handler runs when it was not checked before.
     void CheckDirection(bool decrypt);
     void ApplyDirectionOf(const QString& path);

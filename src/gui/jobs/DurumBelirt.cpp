@@ -153,7 +153,14 @@ void TDurumBelirt::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TDurumBelirt::FormKeyPress(QKeyEvent* event) {
-    if (event->key() != Qt::Key_Escape) {
+    // Enter and Space dismiss the report as Escape does.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        break;
+    default:
         return false;
     }
     close(); // the timer keeps running

@@ -121,6 +121,14 @@ void JobWindows::CloseMainWindow() const {
     }
 }
 
+void JobWindows::ReturnFailedPath(const std::string& path) const {
+    if (resultChannel_) {
+        resultChannel_->Post([main = mainWindow_, path] {
+            if (auto* target = dynamic_cast<FailedPathTarget*>(main.data())) target->RestoreFailedPath(path);
+        });
+    }
+}
+
 void JobWindows::ShowProgress() const {
     if (progressChannel_) {
         progressChannel_->Post([page = progressPage_] { page->ShowPage(); });

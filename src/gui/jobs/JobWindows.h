@@ -56,6 +56,13 @@ private:
     bool heldWithText_ = false;
 };
 
+// A window that takes back the path of a single-file job that failed, so the user can try again.
+class FailedPathTarget {
+public:
+    virtual ~FailedPathTarget() = default;
+    virtual void RestoreFailedPath(const std::string& path) = 0;
+};
+
 class JobWindows {
 public:
     JobWindows() = default;
@@ -80,6 +87,8 @@ public:
     void ShowMainWindow() const;
     void HideMainWindow() const;
     void CloseMainWindow() const;
+    // Hands the path of a failed job back to the main window (in order with the report).
+    void ReturnFailedPath(const std::string& path) const;
 
     // A sink for the encryptor that reports to this facade's progress page, in order with the calls above.
     ProgressPageSink Progress() const;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include "core/lang/Language.h"
 #include "core/state/SharedState.h"
@@ -102,6 +103,7 @@ void TSifreEx::UpdateCaptions() {
     setWindowTitle(Row(20));
     Tamam->setText(Row(4));
     iptal->setText(Row(6));
+    SifreYardim->setText(Row(kRowGeneratorButton));
     SifreLabel->setText(Row(109));
     SifreLabel->adjustSize();
     TekrarSifreLabel->setText(Row(21));
@@ -132,6 +134,11 @@ void TSifreEx::TamamClick() {
 void TSifreEx::iptalClick() {
     EmptyEntries();
     hide();
+}
+
+void TSifreEx::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Sifre->setFocus(Qt::OtherFocusReason); // every time, whatever had the focus when it was hidden
 }
 
 void TSifreEx::keyPressEvent(QKeyEvent* event) {

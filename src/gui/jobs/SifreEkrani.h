@@ -54,6 +54,7 @@ public slots:
     void SifreYardimClick();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

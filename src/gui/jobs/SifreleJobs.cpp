@@ -143,6 +143,9 @@ void SingleFileJob::Run(const Direction& direction) {
             windows_.StopResultTimer();
             windows_.Report(ResultOutcome::Error, message);
         }
+        // A job the main window started gives its file back, so that a mistyped password costs only the
+        // password.
+        if (FShowResult) windows_.ReturnFailedPath(FFileName);
     };
 
     ProgressPageSink progress = windows_.Progress();

@@ -30,14 +30,6 @@
 
 namespace zarkent {
 
-const char* const WipeLimitsText =
-    "Overwriting reaches only the blocks the file occupies now. It cannot reach copies kept elsewhere: "
-    "blocks an SSD or flash drive has moved by wear levelling or already trimmed, data that copy-on-write "
-    "and journaling file systems wrote to other places, snapshots, backups, and copies made earlier.";
-
-const char* const MemoryFileSystemText =
-    "The file was on a memory file system, so the overwrites never reached a disk.";
-
 namespace {
 
 // The file the running deletion wipes, for the stop question.
@@ -134,7 +126,7 @@ TGuvenliDosyaSiliciDialog::TGuvenliDosyaSiliciDialog(QWidget* parent)
     SilmeYonteminAciklamasi->setWordWrap(true);
     SetSmallFont(SilmeYonteminAciklamasi);
 
-    WipeLimits = new QLabel(QString::fromUtf8(WipeLimitsText), this);
+    WipeLimits = new QLabel(TurkishRow(kRowWipeLimits), this);
     WipeLimits->setTextFormat(Qt::PlainText);
     WipeLimits->setWordWrap(true);
     SetSmallFont(WipeLimits);
@@ -190,6 +182,7 @@ TGuvenliDosyaSiliciDialog::~TGuvenliDosyaSiliciDialog() {
 void TGuvenliDosyaSiliciDialog::UpdateCaptions() {
     Durum->setText(Row(58));
     setWindowTitle(Row(29));
+    WipeLimits->setText(Row(kRowWipeLimits));
     // A deletion that runs keeps its "Please Wait..." until it ends.
     DosyaSil_DosyaSec->setText(Row(DosyaSil_DosyaSec->isEnabled() ? IdleButtonRow : BusyButtonRow));
     DosyaSil_Kapat->setText(Row(13));
@@ -375,7 +368,7 @@ void TGuvenliDosyaSil::Execute() {
     post([](TGuvenliDosyaSiliciDialog* dialog) { dialog->WipeEnded(); });
     if (!failed) {
         QString message = Row(103) + "  " + Row(100) + FormatElapsed(FElapsed);
-        if (reach == OverwriteReach::Memory) message += "\r\n" + QString::fromUtf8(MemoryFileSystemText);
+        if (reach == OverwriteReach::Memory) message += "\r\n" + Row(kRowWipeMemoryFileSystem);
         if (reach == OverwriteReach::Elsewhere)
             message += "\r\n" + Row(kRowWipeNotInPlace).arg(QString::fromLocal8Bit(FFileName.c_str()));
         windows_.Report(ResultOutcome::Success, message);

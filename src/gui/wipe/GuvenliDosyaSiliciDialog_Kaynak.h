@@ -33,11 +33,6 @@ namespace zarkent {
 class TDosyaSilici;
 class UiChannel;
 
-// What overwriting a file in place cannot reach, shown under the method description.
-extern const char* const WipeLimitsText;
-// Added to the success report when the file lived in memory.
-extern const char* const MemoryFileSystemText;
-
 // The file the running secure deletion wipes (bytes of the file system); empty before the first.
 std::string WipingFileName();
 // While a secure deletion runs, asks whether to stop it (with `buttons`: Yes stops it after the group

@@ -56,7 +56,7 @@ TEST(WindowsSettings, StoreWritesStringValues) {
 }
 
 // The first start creates the key with "1" and "tpnormal"; a language switch stores its language
-// and "tphigher"; the next start reads them.
+// and the priority in force; the next start reads them.
 TEST(WindowsSettings, LoadAndSaveThroughTheRegistry) {
     const ScratchKey scratch;
     auto store = scratch.Store();
@@ -69,6 +69,7 @@ TEST(WindowsSettings, LoadAndSaveThroughTheRegistry) {
     EXPECT_EQ(applied, 0);
 
     state.SelectedLanguage = 2;
+    state.PriorityIndex = 4;
     EXPECT_TRUE(SaveSettings(*store, state));
     EXPECT_EQ(RawValue(scratch.path, nullptr), L"2");
     EXPECT_EQ(RawValue(scratch.path, L"ProgramHizAyari"), L"tphigher");

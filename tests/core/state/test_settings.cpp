@@ -80,13 +80,21 @@ TEST(Settings, StoredValuesAreRead) {
     }
 }
 
-TEST(Settings, SaveWritesLanguageAndAlwaysTphigher) {
-    MemoryStore store;
-    SharedState state;
-    state.SelectedLanguage = 2;
-    state.PriorityIndex = 0;
-    EXPECT_TRUE(SaveSettings(store, state));
-    EXPECT_EQ(store.values, (std::map<std::string, std::string>{{"", "2"}, {"ProgramHizAyari", "tphigher"}}));
+// The stored priority is the one in force, so a restart runs jobs as before.
+TEST(Settings, SaveWritesLanguageAndPriorityInForce) {
+    for (int index = 0; index < 7; ++index) {
+        MemoryStore store;
+        SharedState state;
+        state.SelectedLanguage = 2;
+        state.PriorityIndex = static_cast<std::uint8_t>(index);
+        EXPECT_TRUE(SaveSettings(store, state));
+        EXPECT_EQ(store.values,
+                  (std::map<std::string, std::string>{{"", "2"}, {"ProgramHizAyari", PriorityNames[index]}}));
+        SharedState next;
+        LanguageTable language;
+        EXPECT_TRUE(LoadSettings(store, next, language, {}));
+        EXPECT_EQ(next.PriorityIndex.load(), index);
+    }
 }
 
 TEST(Settings, TextToInteger) {
