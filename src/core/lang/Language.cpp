@@ -152,6 +152,14 @@ constexpr std::string_view kTurkish[] = {
     /* 133 */ "\"%1\" dosyası silme sırasında değişmeye devam etti; dosya kendi adıyla yerinde bırakıldı, bir kısmının üzerine yazıldı.",
     /* 134 */ "\"%1\" dosyası siliniyor. Silme durdurulsun mu? Durdurulursa dosya kendi adıyla, bir kısmının üzerine yazılmış olarak kalır.",
     /* 135 */ "\"%1\" dosyası, üzerine yazmanın eski bloklara ulaşmadığı ya da ulaşıp ulaşmadığı bilinemeyen bir dosya sistemindeydi (yazarken kopyalayan, ağ, overlay ya da FUSE); dosya silindi, ancak eski içeriği aygıtta kalmış olabilir.",
+    /* 136 */ "Şifrelenecek metni ya da şifreli metni buraya yazın veya yapıştırın:",
+    /* 137 */ "Metni Şifrele",
+    /* 138 */ "Metni Çözümle",
+    /* 139 */ "Metni Kopyala",
+    /* 140 */ "Metni Temizle",
+    /* 141 */ "Şifreli metin bulunamadı. Şifreli metin \"%1\" satırıyla başlar ve \"%2\" satırıyla biter.",
+    /* 142 */ "Şifreli metin bozulmuş; eksiksiz ve değiştirilmeden kopyalandığından emin olun.",
+    /* 143 */ "Metin çok uzun; bir seferde en fazla %1 MB metin işlenebilir.",
 };
 constexpr std::string_view kEnglish[] = {
     "", // row 0 is not used
@@ -293,6 +301,14 @@ constexpr std::string_view kEnglish[] = {
     /* 133 */ "The file \"%1\" kept changing during the wipe; it was left under its name, partly overwritten.",
     /* 134 */ "The file \"%1\" is being wiped. Stop the wipe? If it is stopped, the file stays under its name, partly overwritten.",
     /* 135 */ "The file \"%1\" was on a file system where overwriting does not reach its old blocks, or cannot be known to (copy-on-write, network, overlay or FUSE); it was deleted, but its old contents may remain on the device.",
+    /* 136 */ "Type or paste here the text to encrypt, or the encrypted text:",
+    /* 137 */ "Encrypt Text",
+    /* 138 */ "Decrypt Text",
+    /* 139 */ "Copy Text",
+    /* 140 */ "Clear Text",
+    /* 141 */ "No encrypted text was found. Encrypted text begins with the line \"%1\" and ends with the line \"%2\".",
+    /* 142 */ "The encrypted text is damaged; make sure it was copied whole and unchanged.",
+    /* 143 */ "The text is too long; at most %1 MB of text can be handled at a time.",
 };
 // clang-format on
 

@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 135;
+inline constexpr int kLanguageRowCount = 143;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -36,6 +36,17 @@ inline constexpr int kRowWipeStopped = 132;
 inline constexpr int kRowWipeKeptChanging = 133;
 inline constexpr int kRowWipeStopQuestion = 134;
 inline constexpr int kRowWipeNotInPlace = 135;
+// The text encryption window: the text box's label and its buttons; its messages ("%1" and "%2" stand
+// for the armour's first and last lines in kRowTextNotFound, "%1" for the size limit in MB in
+// kRowTextTooLarge).
+inline constexpr int kRowTextPrompt = 136;
+inline constexpr int kRowTextEncrypt = 137;
+inline constexpr int kRowTextDecrypt = 138;
+inline constexpr int kRowTextCopy = 139;
+inline constexpr int kRowTextClear = 140;
+inline constexpr int kRowTextNotFound = 141;
+inline constexpr int kRowTextDamaged = 142;
+inline constexpr int kRowTextTooLarge = 143;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };
