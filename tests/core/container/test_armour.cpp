@@ -242,6 +242,7 @@ TEST(Armour, EachFailureHasItsOwnProblem) {
     };
     // Base64 of a wrong zlib stream under a right check block and header: damaged compressed data.
     std::string image = EncryptBytes(Password, "message.txt", text, true);
+    const std::string longer = EncodeArmour(image + "more");
     image.resize(image.size() - 1);
     const std::string notAZrk = EncodeArmour(std::string(3000, 'z'));
 
@@ -262,6 +263,7 @@ TEST(Armour, EachFailureHasItsOwnProblem) {
         {"check block changed", flipped(1, 10), ArmourProblem::Damaged},
         {"compression mark changed", flipped(4, 6), ArmourProblem::Damaged},
         {"zlib stream cut", EncodeArmour(image), ArmourProblem::Damaged},
+        {"bytes after the text", longer, ArmourProblem::Damaged},
         {"not a .zrk", notAZrk, ArmourProblem::Damaged},
         {"too short for a .zrk", EncodeArmour("short"), ArmourProblem::Damaged},
     };
