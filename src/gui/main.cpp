@@ -21,6 +21,7 @@
 #include "gui/tools/About.h"
 #include "gui/tools/GucluSifre.h"
 #include "gui/tools/MD5Summer.h"
+#include "gui/tools/MetinSifreleme.h"
 #include "gui/tools/RastgeleSayiUreteci.h"
 #include "gui/tools/SeffaflikAyariPenceresi.h"
 #include "gui/wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
@@ -111,9 +112,10 @@ int main(int argc, char** argv) {
     THakkinda aboutWindow;
     TGucluSifreSayfa1 passwordGenerator;
     TRastgeleSayiUreteciSayfa1 randomNumbers;
+    TMetinSifreleme textWindow;
     SetJobWindows(JobWindows(&progressPage, &resultWindow, &folderWindow, &mainWindow));
     mainWindow.SetPeers({&passwordDialog, &progressPage, &resultWindow, &folderWindow, &wipeDialog, &md5Window,
-                         &opacityWindow, &aboutWindow, &passwordGenerator, &randomNumbers});
+                         &opacityWindow, &aboutWindow, &passwordGenerator, &randomNumbers, &textWindow});
     mainWindow.show();
 
     const int result = app.exec();

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/base/Secure.h"
 #include "core/cipher/Bytes.h"
 #include "core/container/AsyncWriter.h"
 #include "core/container/Naming.h"
@@ -125,11 +126,17 @@ void TZarkentStreamSifreleyici::Work() {
     FCipher.reset();
 }
 
-void TZarkentStreamSifreleyici::BuildCheckBlock() {
+std::array<std::uint8_t, CheckLength * 4> MakeCheckBlock(TZarkenter& cipher) {
+    std::array<std::uint8_t, CheckLength * 4> block{};
     for (std::size_t i = 0; i < CheckLength; ++i) {
-        const auto word = static_cast<std::uint32_t>(FCipher->EncipherValue(static_cast<std::uint8_t>(CheckText[i])));
-        StoreLE32(FCheckExpected.data() + 4 * i, word);
+        const auto word = static_cast<std::uint32_t>(cipher.EncipherValue(static_cast<std::uint8_t>(CheckText[i])));
+        StoreLE32(block.data() + 4 * i, word);
     }
+    return block;
+}
+
+void TZarkentStreamSifreleyici::BuildCheckBlock() {
+    FCheckExpected = MakeCheckBlock(*FCipher);
 }
 
 bool TZarkentStreamSifreleyici::CheckBlockMatches() {
@@ -249,6 +256,16 @@ void EncipherName(TZarkenter& cipher, std::string_view name, std::uint8_t* slots
     }
 }
 
+std::string DecipherName(TZarkenter& cipher, const std::uint8_t* slots) {
+    std::string name;
+    for (std::size_t slot = 0; slot < NameSlots; ++slot) {
+        const std::uint32_t stored = LoadLE32(slots + 4 * slot);
+        if (stored == 0) break;
+        name += static_cast<char>(cipher.DecipherValue(static_cast<std::int32_t>(stored)) & 0xFF);
+    }
+    return name;
+}
+
 void TZarkentStreamSifreleyici::EncryptFile() {
     if (context_.progress) context_.progress->SetMaximum(100);
 
@@ -314,12 +331,7 @@ void TZarkentStreamSifreleyici::DecryptFile() {
     std::uint8_t header[1 + NameSlots * 4 + 1];
     if (FEncryptedStream.Read(header, sizeof header) != sizeof header)
         throw ZarkentError("Stream read error", ErrorKind::DamagedFile);
-    FStoredName.clear();
-    for (std::size_t slot = 0; slot < NameSlots; ++slot) {
-        const std::uint32_t stored = LoadLE32(header + 1 + 4 * slot);
-        if (stored == 0) break;
-        FStoredName += static_cast<char>(FCipher->DecipherValue(static_cast<std::int32_t>(stored)) & 0xFF);
-    }
+    FStoredName = DecipherName(*FCipher, header + 1);
     FCompressionFlag = header[sizeof header - 1];
 
     const bool compressed = FCompressionFlag == 0xFF;
@@ -345,6 +357,70 @@ void TZarkentStreamSifreleyici::DecryptFile() {
         FPlainStream.Sync();
     }
     FEncryptedStream.Close();
+}
+
+namespace {
+
+// Where the parts of a .zrk file with a check block lie.
+constexpr std::size_t NameSlotsAt = CheckLength * 4 + 1;
+constexpr std::size_t FirstFlagAt = CheckLength * 4;
+constexpr std::size_t LastFlagAt = HeaderSize - 1;
+
+} // namespace
+
+std::string EncryptBytes(std::string_view password, std::string_view storedName, std::string_view plain,
+                         bool compress) {
+    TZarkenter cipher(password);
+    const auto check = MakeCheckBlock(cipher);
+    std::string deflated;
+    if (compress) deflated = DeflateBytes(plain);
+    const std::string_view payload = compress ? std::string_view(deflated) : plain;
+    std::string image(HeaderSize + payload.size(), '\0');
+    auto* bytes = reinterpret_cast<std::uint8_t*>(image.data());
+    std::memcpy(bytes, check.data(), check.size());
+    EncipherName(cipher, storedName, bytes + NameSlotsAt);
+    bytes[FirstFlagAt] = bytes[LastFlagAt] = compress ? 0xFF : 0x00;
+    cipher.ApplyKeystream(reinterpret_cast<const std::uint8_t*>(payload.data()), bytes + HeaderSize, payload.size());
+    SecureClear(deflated);
+    return image;
+}
+
+DecryptedBytes DecryptBytes(std::string_view password, std::string_view image, std::size_t limit) {
+    if (image.size() < HeaderSize) throw ZarkentError("Stream read error", ErrorKind::DamagedFile);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.data());
+    const std::uint8_t flag = bytes[LastFlagAt];
+    if (bytes[FirstFlagAt] != flag || (flag != 0x00 && flag != 0xFF))
+        throw ZarkentError("Not a Zarkent encrypted file", ErrorKind::DamagedFile);
+    TZarkenter cipher(password);
+    // Another password matches no word of the check block but by a 2^-32 chance each; a block that
+    // matches in most words and not in all was damaged on its way.
+    const auto check = MakeCheckBlock(cipher);
+    std::size_t matching = 0;
+    for (std::size_t i = 0; i < CheckLength * 4; i += 4)
+        matching += std::memcmp(check.data() + i, bytes + i, 4) == 0 ? 1 : 0;
+    if (matching != CheckLength) {
+        if (matching > CheckLength / 2) throw ZarkentError("The check block is damaged", ErrorKind::DamagedFile);
+        throw ZarkentError(WrongPasswordMarker, ErrorKind::WrongPassword);
+    }
+    DecryptedBytes result;
+    result.storedName = DecipherName(cipher, bytes + NameSlotsAt);
+    result.compressed = flag == 0xFF;
+    const std::size_t payloadSize = image.size() - HeaderSize;
+    if (!result.compressed && payloadSize > limit) throw InflateLimitError(limit);
+    std::string payload(payloadSize, '\0');
+    cipher.ApplyKeystream(bytes + HeaderSize, reinterpret_cast<std::uint8_t*>(payload.data()), payloadSize);
+    if (result.compressed) {
+        try {
+            result.contents = InflateBytes(payload, limit);
+        } catch (...) {
+            SecureClear(payload);
+            throw;
+        }
+        SecureClear(payload);
+    } else {
+        result.contents = std::move(payload);
+    }
+    return result;
 }
 
 } // namespace zarkent

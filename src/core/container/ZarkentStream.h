@@ -59,6 +59,29 @@ inline constexpr std::string_view TempInfix = "_____.tmp.tzl.";
 // `slots`, one keystream step each. Throws when the name cannot be stored: empty, longer than 512
 // bytes, or a character that enciphers to 0 (the reader would take it for the end of the name).
 void EncipherName(TZarkenter& cipher, std::string_view name, std::uint8_t* slots);
+// Reads a name back from the NameSlots slots at `slots`: up to the first zero slot, one keystream step
+// per character.
+std::string DecipherName(TZarkenter& cipher, const std::uint8_t* slots);
+// The check block of a cipher fresh from its password: CheckText enciphered, one little-endian word per
+// character.
+std::array<std::uint8_t, CheckLength * 4> MakeCheckBlock(TZarkenter& cipher);
+
+// A whole .zrk file held in memory, for small contents such as a typed text: the layout of a file with
+// its check block, `storedName` as the stored name, the contents deflated when `compress` is set.
+std::string EncryptBytes(std::string_view password, std::string_view storedName, std::string_view plain, bool compress);
+
+struct DecryptedBytes {
+    std::string storedName;
+    std::string contents;
+    bool compressed = false;
+};
+
+// Reads a .zrk file held in memory. Throws ZarkentError: DamagedFile when the bytes are too short for the
+// layout or their two compression marks are not a matching pair of 0x00 or 0xFF (not a .zrk file), when
+// the check block matches the password in most words but not in all, or when compressed contents are
+// broken; WrongPassword when the check block does not match; and
+// InflateLimitError (or, for stored contents, the same text) when the contents exceed `limit` bytes.
+DecryptedBytes DecryptBytes(std::string_view password, std::string_view image, std::size_t limit);
 
 // One complete file operation, done inside the constructor: encrypts a plain file into the .zrk
 // layout or decrypts a .zrk file into its plain contents (the intermediate file), with optional zlib

@@ -238,4 +238,74 @@ bool InflateFile(File& input, File& output, const BlockObserver& observer) {
     return true;
 }
 
+std::string DeflateBytes(std::string_view input) {
+    z_stream s{};
+    int code = deflateInit2(&s, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY);
+    if (code != Z_OK) throw ZarkentError(ZlibErrorText(code));
+    struct End {
+        z_stream* s;
+        ~End() { deflateEnd(s); }
+    } end{&s};
+    std::string output(deflateBound(&s, static_cast<uLong>(input.size())), '\0');
+    // Pieces below uInt's range: a zlib stream knows nothing of the caller's sizes.
+    constexpr std::size_t Piece = 1u << 30;
+    std::size_t consumed = 0;
+    do {
+        const std::size_t n = std::min(Piece, input.size() - consumed);
+        s.next_in = reinterpret_cast<unsigned char*>(const_cast<char*>(input.data() + consumed));
+        s.avail_in = static_cast<uInt>(n);
+        consumed += n;
+        const int flush = consumed == input.size() ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            if (s.total_out == output.size()) output.resize(output.size() * 2);
+            s.next_out = reinterpret_cast<unsigned char*>(output.data() + s.total_out);
+            s.avail_out = static_cast<uInt>(std::min(Piece, output.size() - s.total_out));
+            code = Check(deflate(&s, flush));
+        } while (s.avail_out == 0 || (flush == Z_FINISH && code != Z_STREAM_END));
+    } while (consumed < input.size());
+    output.resize(s.total_out);
+    return output;
+}
+
+std::string InflateBytes(std::string_view input, std::size_t limit) {
+    z_stream s{};
+    int code = inflateInit2(&s, 15);
+    if (code != Z_OK) throw ZarkentError(ZlibErrorText(code));
+    struct End {
+        z_stream* s;
+        ~End() { inflateEnd(s); }
+    } end{&s};
+    std::string output;
+    std::size_t produced = 0, consumed = 0;
+    code = Z_OK;
+    while (code != Z_STREAM_END) {
+        if (s.avail_in == 0) {
+            // The whole input is consumed and the stream has not ended: cut short.
+            if (consumed == input.size()) throw ZarkentError(ZlibErrorText(Z_DATA_ERROR), ErrorKind::DamagedFile);
+            const std::size_t n = std::min(InflateInputSize, input.size() - consumed);
+            s.next_in = reinterpret_cast<unsigned char*>(const_cast<char*>(input.data() + consumed));
+            s.avail_in = static_cast<uInt>(n);
+            consumed += n;
+        }
+        if (produced == output.size()) {
+            // One byte of room beyond the limit tells a result of exactly `limit` bytes from a larger one.
+            if (produced > limit) throw InflateLimitError(limit);
+            output.resize(std::min(std::max(2 * output.size(), InflateOutputSize), limit + 1));
+        }
+        s.next_out = reinterpret_cast<unsigned char*>(output.data() + produced);
+        s.avail_out = static_cast<uInt>(std::min(InflateOutputSize, output.size() - produced));
+        const uInt room = s.avail_out;
+        code = inflate(&s, Z_NO_FLUSH);
+        if (code == Z_NEED_DICT) code = Z_DATA_ERROR;
+        Check(code);
+        produced += room - s.avail_out;
+    }
+    if (produced > limit) throw InflateLimitError(limit);
+    // Nothing may follow the stream.
+    if (s.avail_in != 0 || consumed != input.size())
+        throw ZarkentError(ZlibErrorText(Z_DATA_ERROR), ErrorKind::DamagedFile);
+    output.resize(produced);
+    return output;
+}
+
 } // namespace zarkent

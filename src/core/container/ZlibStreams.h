@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
+#include "core/base/Error.h"
 #include "core/platform/FileSystem.h"
 
 namespace zarkent {
@@ -51,5 +53,21 @@ bool DeflateFile(File& input, File& output, unsigned threads = 0, const BlockObs
 // observer sees the compressed bytes read. A damaged or truncated stream, or bytes after its end,
 // are "data error". Returns false when the observer stopped it.
 bool InflateFile(File& input, File& output, const BlockObserver& observer = {});
+
+// Contents held in memory, for small data such as a typed text. DeflateBytes gives one standard zlib
+// stream with the parameters above (for an input of at most one block, the very bytes DeflateFile
+// gives).
+std::string DeflateBytes(std::string_view input);
+
+// Refused by InflateBytes: the stream inflates to more than the caller's limit.
+class InflateLimitError : public ZarkentError {
+public:
+    explicit InflateLimitError(std::size_t limit)
+        : ZarkentError("The contents are larger than " + std::to_string(limit) + " bytes") {}
+};
+
+// Inflates the whole zlib stream `input` held in memory. A damaged or truncated stream, or bytes after
+// its end, are "data error"; a result larger than `limit` bytes throws InflateLimitError.
+std::string InflateBytes(std::string_view input, std::size_t limit);
 
 } // namespace zarkent

@@ -159,6 +159,14 @@ constexpr std::string_view kTurkish[] = {
     /* 138 */ "Zarkent masaüstü kayıtlarının hepsini yazamadı (dosya türü, klasör menüsü kaydı, Gönder); programın kendisi "
               "her zamanki gibi çalışır.",
     /* 139 */ "Güçlü Şifre Oluşturucu",
+    /* 140 */ "Şifrelenecek metni ya da şifreli metni buraya yazın veya yapıştırın:",
+    /* 141 */ "Metni Şifrele",
+    /* 142 */ "Metni Çözümle",
+    /* 143 */ "Metni Kopyala",
+    /* 144 */ "Metni Temizle",
+    /* 145 */ "Şifreli metin bulunamadı. Şifreli metin \"%1\" satırıyla başlar ve \"%2\" satırıyla biter.",
+    /* 146 */ "Şifreli metin bozulmuş; eksiksiz ve değiştirilmeden kopyalandığından emin olun.",
+    /* 147 */ "Metin çok uzun; bir seferde en fazla %1 MB metin işlenebilir.",
 };
 constexpr std::string_view kEnglish[] = {
     "", // row 0 is not used
@@ -307,6 +315,14 @@ constexpr std::string_view kEnglish[] = {
     /* 138 */ "Zarkent could not set up all of its desktop entries (file type, folder menu entry, Send To); the program "
               "itself works as usual.",
     /* 139 */ "Strong Password Generator",
+    /* 140 */ "Type or paste here the text to encrypt, or the encrypted text:",
+    /* 141 */ "Encrypt Text",
+    /* 142 */ "Decrypt Text",
+    /* 143 */ "Copy Text",
+    /* 144 */ "Clear Text",
+    /* 145 */ "No encrypted text was found. Encrypted text begins with the line \"%1\" and ends with the line \"%2\".",
+    /* 146 */ "The encrypted text is damaged; make sure it was copied whole and unchanged.",
+    /* 147 */ "The text is too long; at most %1 MB of text can be handled at a time.",
 };
 // clang-format on
 

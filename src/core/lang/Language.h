@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 139;
+inline constexpr int kLanguageRowCount = 147;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -44,6 +44,17 @@ inline constexpr int kRowWipeMemoryFileSystem = 137;
 inline constexpr int kRowDesktopProblems = 138;
 // The password dialog's button that opens the strong password generator.
 inline constexpr int kRowGeneratorButton = 139;
+// The text encryption window: the text box's label and its buttons; its messages ("%1" and "%2" stand
+// for the armour's first and last lines in kRowTextNotFound, "%1" for the size limit in MB in
+// kRowTextTooLarge).
+inline constexpr int kRowTextPrompt = 140;
+inline constexpr int kRowTextEncrypt = 141;
+inline constexpr int kRowTextDecrypt = 142;
+inline constexpr int kRowTextCopy = 143;
+inline constexpr int kRowTextClear = 144;
+inline constexpr int kRowTextNotFound = 145;
+inline constexpr int kRowTextDamaged = 146;
+inline constexpr int kRowTextTooLarge = 147;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };

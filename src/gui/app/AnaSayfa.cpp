@@ -41,6 +41,7 @@
 #include "gui/tools/About.h"
 #include "gui/tools/GucluSifre.h"
 #include "gui/tools/MD5Summer.h"
+#include "gui/tools/MetinSifreleme.h"
 #include "gui/tools/RastgeleSayiUreteci.h"
 #include "gui/tools/SeffaflikAyariPenceresi.h"
 #include "gui/wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
@@ -416,6 +417,7 @@ void TSayfa1::ApplyLanguage() {
     if (peers_.md5Window) peers_.md5Window->UpdateCaptions();
     if (peers_.passwordGenerator) peers_.passwordGenerator->UpdateCaptions();
     if (peers_.aboutWindow) peers_.aboutWindow->UpdateCaptions();
+    if (peers_.textWindow) peers_.textWindow->UpdateCaptions();
     UpdateCaptions(Row);
     if (peers_.passwordDialog) peers_.passwordDialog->UpdateCaptions();
 }
@@ -858,11 +860,7 @@ void TSayfa1::YardimKitabiExecute() {
 }
 
 void TSayfa1::EPostaYaziSifreleExecute() {
-    const auto language = Lang().ActiveLanguage.load();
-    if (language == kLanguageTurkish)
-        OpenCompanion("Tv.SafeNote.TR.hta", 59);
-    else if (language == kLanguageEnglish)
-        OpenCompanion("Tv.SafeNote.EN.hta", 59);
+    ShowToolWindow(peers_.textWindow);
 }
 
 void TSayfa1::MD5HesaplamaAraciExecute() {

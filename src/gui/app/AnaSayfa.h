@@ -42,6 +42,7 @@ class TDurumSayfasi;
 class TGucluSifreSayfa1;
 class TGuvenliDosyaSiliciDialog;
 class TMD5Hesaplayici;
+class TMetinSifreleme;
 class TSeffaflikAyari;
 class THakkinda;
 class TRastgeleSayiUreteciSayfa1;
@@ -58,6 +59,7 @@ struct MainWindowPeers {
     THakkinda* aboutWindow = nullptr;
     TGucluSifreSayfa1* passwordGenerator = nullptr;
     TRastgeleSayiUreteciSayfa1* randomNumbers = nullptr;
+    TMetinSifreleme* textWindow = nullptr;
 };
 
 class TSayfa1 : public QMainWindow, public PasswordTarget, public FolderWindowHost, public FailedPathTarget {
