@@ -459,20 +459,25 @@ private slots:
         WriteBytes(files / "report.ZRK", {1});
         WriteBytes(files / "x.zrk", {1});
         Program p;
+        p.main->show();
         for (const auto& [name, decrypt] : {std::pair{"report.ZRK", false}, std::pair{"x.zrk", true}}) {
+            p.main->Gozat->setFocus();
             DialogScript script;
             script.ExpectOpenFile().Answer(QString::fromStdString(files / name));
             p.main->GozatClick();
             QVERIFY(script.VerifyDone());
             QCOMPARE(p.main->Coz->isChecked(), decrypt);
+            QCOMPARE(p.main->focusWidget(), p.main->pass1); // typing goes on with the password
         }
-        // A browsed name that does not exist is reported and the field stays.
+        // A browsed name that does not exist is reported and the field and the focus stay.
+        p.main->Gozat->setFocus();
         DialogScript script;
         script.ExpectOpenFile().Answer(QString::fromStdString(files / "gone.txt"));
         script.ExpectMessage(Row(39), Row(37), QMessageBox::Warning, QMessageBox::Ok);
         p.main->GozatClick();
         QVERIFY(script.VerifyDone());
         QCOMPARE(p.main->DosyaYolu->text(), QString::fromStdString(files / "x.zrk"));
+        QCOMPARE(p.main->focusWidget(), p.main->Gozat);
 
         // A drop of x.zrk and a folder: the folder wins, mode 3, encrypt.
         p.main->DropPaths({files / "x.zrk", files.Path().string()});
