@@ -152,6 +152,9 @@ constexpr std::string_view kTurkish[] = {
     /* 133 */ "\"%1\" dosyası silme sırasında değişmeye devam etti; dosya kendi adıyla yerinde bırakıldı, bir kısmının üzerine yazıldı.",
     /* 134 */ "\"%1\" dosyası siliniyor. Silme durdurulsun mu? Durdurulursa dosya kendi adıyla, bir kısmının üzerine yazılmış olarak kalır.",
     /* 135 */ "\"%1\" dosyası, üzerine yazmanın eski bloklara ulaşmadığı ya da ulaşıp ulaşmadığı bilinemeyen bir dosya sistemindeydi (yazarken kopyalayan, ağ, overlay ya da FUSE); dosya silindi, ancak eski içeriği aygıtta kalmış olabilir.",
+    /* 136 */ "Lisans: GNU Genel Kamu Lisansı, sürüm 3 veya sonrası (GPL-3.0-or-later)",
+    /* 137 */ "Zarkent özgür yazılımdır: Özgür Yazılım Vakfı'nın yayımladığı GNU Genel Kamu Lisansı'nın 3. sürümü ya da (seçiminize bağlı olarak) daha sonraki bir sürümü koşullarıyla yeniden dağıtabilir ve/veya değiştirebilirsiniz. Yararlı olacağı umuduyla, ancak HİÇBİR GARANTİ OLMADAN dağıtılır; SATILABİLİRLİK veya BELİRLİ BİR AMACA UYGUNLUK garantisi bile verilmez. Ayrıntılar için GNU Genel Kamu Lisansı'na bakın (LICENSE dosyası, https://www.gnu.org/licenses/).",
+    /* 138 */ "Zarkent, zlib (Telif hakkı © 1995-2024 Jean-loup Gailly ve Mark Adler; zlib lisansı) ve Qt (Telif hakkı © The Qt Company Ltd. ve diğer katkıda bulunanlar; GNU LGPL sürüm 3 ya da GNU GPL sürüm 2 veya 3) kullanır.",
 };
 constexpr std::string_view kEnglish[] = {
     "", // row 0 is not used
@@ -293,6 +296,9 @@ constexpr std::string_view kEnglish[] = {
     /* 133 */ "The file \"%1\" kept changing during the wipe; it was left under its name, partly overwritten.",
     /* 134 */ "The file \"%1\" is being wiped. Stop the wipe? If it is stopped, the file stays under its name, partly overwritten.",
     /* 135 */ "The file \"%1\" was on a file system where overwriting does not reach its old blocks, or cannot be known to (copy-on-write, network, overlay or FUSE); it was deleted, but its old contents may remain on the device.",
+    /* 136 */ "Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later)",
+    /* 137 */ "Zarkent is free software: you can redistribute it and/or modify it under the terms of the GNU General Public License as published by the Free Software Foundation, either version 3 of the License, or (at your option) any later version. It is distributed in the hope that it will be useful, but WITHOUT ANY WARRANTY; without even the implied warranty of MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE. See the GNU General Public License for more details (the LICENSE file, https://www.gnu.org/licenses/).",
+    /* 138 */ "Zarkent uses zlib (Copyright © 1995-2024 Jean-loup Gailly and Mark Adler; zlib licence) and Qt (Copyright © The Qt Company Ltd. and other contributors; GNU LGPL version 3 or GNU GPL version 2 or 3).",
 };
 // clang-format on
 

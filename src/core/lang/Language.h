@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 135;
+inline constexpr int kLanguageRowCount = 138;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -36,6 +36,10 @@ inline constexpr int kRowWipeStopped = 132;
 inline constexpr int kRowWipeKeptChanging = 133;
 inline constexpr int kRowWipeStopQuestion = 134;
 inline constexpr int kRowWipeNotInPlace = 135;
+// The program's licence (about window, credits page) and the notices of the libraries it uses.
+inline constexpr int kRowLicence = 136;
+inline constexpr int kRowLicenceNotice = 137;
+inline constexpr int kRowThirdPartyNotices = 138;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };
