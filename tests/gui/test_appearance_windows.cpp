@@ -452,15 +452,10 @@ private slots:
         TSeffaflikAyari opacity(&target);
         THakkinda about;
         const auto captions = [&] {
-            return QStringList{opacity.windowTitle(),
-                               opacity.Kapat->text(),
-                               about.windowTitle(),
-                               about.Kapat->text(),
-                               about.Baslik->text(),
-                               about.toolTip(),
-                               about.Lisans->text(),
-                               about.UcuncuTaraf->text(),
-                               about.CreditsPage()->Lisans_Notu->text()};
+            return QStringList{
+                opacity.windowTitle(), opacity.Kapat->text(),     about.windowTitle(),
+                about.Kapat->text(),   about.Baslik->text(),      about.toolTip(),
+                about.Lisans->text(),  about.UcuncuTaraf->text(), about.CreditsPage()->Lisans_Notu->text()};
         };
         const int rows[] = {25, 13, 32, 4, 1, 3, kRowLicence, kRowThirdPartyNotices};
         QStringList turkish, english;
