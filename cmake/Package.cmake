@@ -9,20 +9,27 @@ set(ZARKENT_PROGRAM_DIR lib/zarkent)
 
 install(TARGETS zarkent-cli RUNTIME DESTINATION bin)
 
-# The manual page, compressed as Debian installs manual pages (plain when gzip is missing).
-set(ZARKENT_MANPAGE ${CMAKE_CURRENT_SOURCE_DIR}/data/zarkent-cli.1)
+# The manual pages, with the project's version filled in, compressed as Debian installs manual pages
+# (plain when gzip is missing).
 find_program(ZARKENT_GZIP gzip)
-if(ZARKENT_GZIP)
-    set(ZARKENT_MANPAGE_COPY ${CMAKE_CURRENT_BINARY_DIR}/man/zarkent-cli.1)
-    add_custom_command(OUTPUT ${ZARKENT_MANPAGE_COPY}.gz
-                       COMMAND ${CMAKE_COMMAND} -E copy ${ZARKENT_MANPAGE} ${ZARKENT_MANPAGE_COPY}
-                       COMMAND ${ZARKENT_GZIP} -9nf ${ZARKENT_MANPAGE_COPY}
-                       DEPENDS ${ZARKENT_MANPAGE} VERBATIM)
-    add_custom_target(zarkent_manpage ALL DEPENDS ${ZARKENT_MANPAGE_COPY}.gz)
-    install(FILES ${ZARKENT_MANPAGE_COPY}.gz DESTINATION share/man/man1)
-else()
-    install(FILES ${ZARKENT_MANPAGE} DESTINATION share/man/man1)
+function(zarkent_manpage name)
+    set(page ${CMAKE_CURRENT_BINARY_DIR}/man/${name}.1)
+    configure_file(${CMAKE_CURRENT_SOURCE_DIR}/data/${name}.1.in ${page} @ONLY)
+    if(ZARKENT_GZIP)
+        add_custom_command(OUTPUT ${page}.gz COMMAND ${ZARKENT_GZIP} -9nc ${page} > ${page}.gz DEPENDS ${page})
+        add_custom_target(zarkent_manpage_${name} ALL DEPENDS ${page}.gz)
+        install(FILES ${page}.gz DESTINATION share/man/man1)
+    else()
+        install(FILES ${page} DESTINATION share/man/man1)
+    endif()
+endfunction()
+zarkent_manpage(zarkent-cli)
+if(TARGET zarkent)
+    zarkent_manpage(zarkent)
 endif()
+
+# The licence: GPL-3.0-or-later for Zarkent, with zlib's and Qt's, in Debian's machine-readable form.
+install(FILES packaging/debian/copyright DESTINATION share/doc/zarkent)
 
 if(TARGET zarkent)
     install(TARGETS zarkent RUNTIME DESTINATION ${ZARKENT_PROGRAM_DIR})

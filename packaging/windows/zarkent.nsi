@@ -1,6 +1,8 @@
 ; The Windows installer: zarkent-setup-VERSION.exe.
-;   makensis -DVERSION=1.0.0 -DSTAGE=<folder with zarkent.exe, zarkent-cli.exe and the companions>
+;   makensis -DVERSION=<project version> -DFILE_VERSION=<the same in four numbers>
+;            -DSTAGE=<folder with zarkent.exe, zarkent-cli.exe, the companions and LICENSE.txt>
 ;            -DOUTFILE=<path of the setup program> packaging/windows/zarkent.nsi
+; (cmake/WindowsInstaller.cmake passes the project's version.)
 ;
 ; Started normally it installs for the current user, without administrator rights, into the user's
 ; programs folder (%LOCALAPPDATA%\Programs\Zarkent); started elevated it installs for all users into
@@ -24,6 +26,9 @@ SetCompressor /SOLID lzma
 !ifndef VERSION
   !error "VERSION is not defined (makensis -DVERSION=...)"
 !endif
+!ifndef FILE_VERSION
+  !error "FILE_VERSION is not defined (makensis -DFILE_VERSION=a.b.c.d)"
+!endif
 !ifndef STAGE
   !error "STAGE is not defined (makensis -DSTAGE=...)"
 !endif
@@ -44,7 +49,7 @@ ShowInstDetails show
 ShowUninstDetails show
 BrandingText "${PRODUCT} ${VERSION}"
 
-VIProductVersion "${VERSION}.0"
+VIProductVersion "${FILE_VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
@@ -80,6 +85,7 @@ Var AllUsers ; "1" when installing (or uninstalling) for all users
   !insertmacro ${Action} "help.html"
   !insertmacro ${Action} "help_tr.html"
   !insertmacro ${Action} "about_tr.txt"
+  !insertmacro ${Action} "LICENSE.txt"
 !macroend
 !macro InstallFile Name
   File "${STAGE}\${Name}"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #ifndef ZARKENT_VERSION
-#define ZARKENT_VERSION "0"
+#error "ZARKENT_VERSION comes from the project's version (CMakeLists.txt)"
 #endif
 
 namespace zarkent::cli {

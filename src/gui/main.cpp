@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -47,25 +48,30 @@ int PrintHelp(int argc, char** argv) {
     std::printf("Usage: zarkent [FILE | FOLDER]...\n"
                 "Opens the Zarkent window. A file is selected to be encrypted (a .zrk file to be decrypted);\n"
                 "a folder or several paths start a folder batch. zarkent-cli is the command-line tool.\n"
+                "\n"
+                "  --unregister  remove the desktop entries Zarkent wrote for you, then exit\n"
+                "  --version     print the version, then exit\n"
+                "  -h, --help    print this help, then exit\n"
+                "\n"
                 "Help page: %s%s\n",
                 helpPage.toLocal8Bit().constData(), QFileInfo::exists(helpPage) ? "" : " (missing)");
     return 0;
 }
 
-#ifdef _WIN32
-// zarkent --unregister: removes this user's association, folder verbs and Send To shortcuts (the
-// uninstaller calls it). Problems go to the error output, one per line, and make the exit status 1.
+// zarkent --unregister: removes this user's association, folder entries and Send To entries (on Windows
+// the uninstaller calls it; on Linux the user, before the package goes). Problems go to the error output,
+// one per line, and make the exit status 1.
 int Unregister(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     zarkent::DesktopEntries desktop;
     desktop.FindFolders();
+    // The caches are refreshed before the command returns, so that menus no longer offer the entries.
     const zarkent::ShellWriteResult result =
-        desktop.RemoveAll(zarkent::shell::InputFor(ProgramFile(), zarkent::Lang()));
+        desktop.RemoveAll(zarkent::shell::InputFor(ProgramFile(), zarkent::Lang()), {std::chrono::seconds(30)});
     for (const std::string& problem : result.problems)
         std::fprintf(stderr, "zarkent --unregister: %s\n", problem.c_str());
     return result.Ok() ? 0 : 1;
 }
-#endif
 
 } // namespace
 
@@ -73,14 +79,11 @@ int main(int argc, char** argv) {
     using namespace zarkent;
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
         return PrintHelp(argc, argv);
-    if (argc == 2 && std::strcmp(argv[1], "--unregister") == 0) {
-#ifdef _WIN32
-        return Unregister(argc, argv);
-#else
-        std::fprintf(stderr, "zarkent --unregister is available on Windows only.\n");
-        return 2;
-#endif
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("zarkent %s\n", kAboutVersion);
+        return 0;
     }
+    if (argc == 2 && std::strcmp(argv[1], "--unregister") == 0) return Unregister(argc, argv);
 #ifdef SIGXFSZ
     // A file-size limit must fail the write (and remove the partial output), not kill the program.
     // Windows has no such signal: a write past a quota simply fails.

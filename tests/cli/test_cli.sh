@@ -11,7 +11,7 @@ printf 'other\r\n' >pw-wrong
 
 # Usage and information.
 run --help;                 check "help exit" 0 "$rc"; check "help text" 1 "$(grep -c '^Usage: zarkent-cli encrypt' out.txt)"
-run --version;              check "version" "zarkent-cli 1.0.0" "$out"
+run --version;              check "version" "zarkent-cli ${ZARKENT_VERSION:?the project version}" "$out"
 run;                        check "no command" 2 "$rc"; check "usage on error" 1 "$(grep -c '^Usage:' err.txt)"
 run frobnicate x;           check "unknown command" 2 "$rc"
 run encrypt --bogus x;      check "unknown option" 2 "$rc"

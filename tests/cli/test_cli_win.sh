@@ -13,7 +13,7 @@ source "$(dirname "$0")/lib.sh"
 printf 'secret\n' >pw
 printf 'other\r\n' >pw-wrong
 
-run --version; check "version" "zarkent-cli 1.0.0" "$out"
+run --version; check "version" "zarkent-cli ${ZARKENT_VERSION:?the project version}" "$out"
 run frobnicate; check "unknown command" 2 "$rc"
 
 # Encrypt then decrypt: the source goes, the output is printed, nothing else is left.

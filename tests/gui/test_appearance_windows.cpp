@@ -383,6 +383,32 @@ private slots:
         QCOMPARE(page.Credits_Kapat->cursor().shape(), Qt::PointingHandCursor);
     }
 
+    void theLicenceAndTheNoticesAreShownWhole() {
+        THakkinda about;
+        QVERIFY(ShowActive(about));
+        for (QLabel* label : {about.Lisans, about.UcuncuTaraf}) {
+            QVERIFY(label->isVisible());
+            QVERIFY(!label->text().isEmpty());
+            QVERIFY(about.rect().contains(label->geometry()));
+            // Not cut off: the label is as high as its text needs at its width.
+            const int needed = label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+            QVERIFY2(label->height() >= needed, qPrintable(label->text()));
+            if (!label->wordWrap()) QVERIFY(label->width() >= label->sizeHint().width());
+        }
+        QVERIFY(about.UcuncuTaraf->text().contains("zlib") && about.UcuncuTaraf->text().contains("Qt"));
+        QVERIFY(about.Lisans->text().contains("GPL-3.0-or-later"));
+
+        about.Credits->click();
+        TCredits_page& page = *about.CreditsPage();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QLabel* notice = page.Lisans_Notu;
+        QVERIFY(notice->isVisible());
+        QVERIFY(notice->text().contains("GNU General Public License") || notice->text().contains("GNU Genel Kamu"));
+        QVERIFY(notice->y() >= page.Logo->geometry().bottom()); // below the picture, not over it
+        QVERIFY(page.rect().contains(notice->geometry()));
+        QVERIFY(notice->height() >= notice->heightForWidth(notice->width()));
+    }
+
     void anyKeyOrClickClosesTheCredits_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("closes");
@@ -426,15 +452,20 @@ private slots:
         TSeffaflikAyari opacity(&target);
         THakkinda about;
         const auto captions = [&] {
-            return QStringList{opacity.windowTitle(), opacity.Kapat->text(), about.windowTitle(),
-                               about.Kapat->text(),   about.Baslik->text(),  about.toolTip()};
+            return QStringList{
+                opacity.windowTitle(), opacity.Kapat->text(),     about.windowTitle(),
+                about.Kapat->text(),   about.Baslik->text(),      about.toolTip(),
+                about.Lisans->text(),  about.UcuncuTaraf->text(), about.CreditsPage()->Lisans_Notu->text()};
         };
-        const int rows[] = {25, 13, 32, 4, 1, 3};
+        const int rows[] = {25, 13, 32, 4, 1, 3, kRowLicence, kRowThirdPartyNotices};
         QStringList turkish, english;
         for (const int row : rows) {
             turkish << Turkish(row);
             english << English(row);
         }
+        // The credits page: the licence's own words, then the notices.
+        turkish << Turkish(kRowLicenceNotice) + "\n\n" + Turkish(kRowThirdPartyNotices);
+        english << English(kRowLicenceNotice) + "\n\n" + English(kRowThirdPartyNotices);
         QCOMPARE(captions(), turkish); // designed
         Lang().ActiveLanguage = kLanguageEnglish;
         QVERIFY(Lang().CopySet());

@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 147;
+inline constexpr int kLanguageRowCount = 150;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -55,6 +55,10 @@ inline constexpr int kRowTextClear = 144;
 inline constexpr int kRowTextNotFound = 145;
 inline constexpr int kRowTextDamaged = 146;
 inline constexpr int kRowTextTooLarge = 147;
+// The program's licence (about window, credits page) and the notices of the libraries it uses.
+inline constexpr int kRowLicence = 148;
+inline constexpr int kRowLicenceNotice = 149;
+inline constexpr int kRowThirdPartyNotices = 150;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };

@@ -171,6 +171,24 @@ public:
                     return edit.text;
                 });
                 break;
+            case LinuxOperation::Kind::RemoveDefaultApp:
+                if (!ReadExisting(path, false).exists) break;
+                EditShared(path, [&](const std::string& text) -> std::optional<std::string> {
+                    return shell::RemoveDefaultApplication(text, operation.key, operation.content);
+                });
+                break;
+            case LinuxOperation::Kind::RemoveThunarAction:
+                if (!ReadExisting(path, false).exists) break;
+                EditShared(path, [&](const std::string& text) -> std::optional<std::string> {
+                    shell::ThunarEdit edit = shell::RemoveThunarAction(text, operation.key);
+                    if (!edit.text)
+                        throw FileProblem{Quoted(path) +
+                                          " was left unchanged: it is not a well-formed list of Thunar "
+                                          "actions (" +
+                                          edit.problem + "), so Zarkent's folder entry may remain in Thunar."};
+                    return edit.text;
+                });
+                break;
             case LinuxOperation::Kind::RunTool:
                 RunTool(path, operation);
                 break;
@@ -308,6 +326,7 @@ private:
                 throw FileProblem{Quoted(path) + " was left unchanged: it is not a regular file."};
             const std::optional<std::string> text = edit(existing.content);
             if (existing.exists && *text == existing.content) return;
+            if (!existing.exists && text->empty()) return; // a removal from a file that is gone meanwhile
             const mode_t mode = existing.exists ? existing.mode : 0644;
             const std::optional<FileIdentity> expected =
                 existing.exists ? std::optional<FileIdentity>(existing.identity) : std::nullopt;

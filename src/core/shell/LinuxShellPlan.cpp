@@ -33,7 +33,8 @@ LinuxOperation Write(Base base, std::string path, std::string content, bool exec
         LinuxOperation::Kind::WriteFile, base, std::move(path), std::move(content), {}, std::move(marker), executable};
 }
 
-LinuxOperation RemoveMarked(std::string path, std::string marker) {
+// Removes a file of ours; with a `marker`, only while it holds that line.
+LinuxOperation Remove(std::string path, std::string marker = {}) {
     return {LinuxOperation::Kind::RemoveFile, Base::Data, std::move(path), {}, {}, std::move(marker), false};
 }
 
@@ -94,6 +95,16 @@ bool XmlCanHold(std::string_view text) {
         i += length;
     }
     return true;
+}
+
+// One item of a key file's list: a value with its ";" escaped.
+std::string ListItem(const std::string& text) {
+    std::string out;
+    for (const char c : KeyFileValue(text)) {
+        if (c == ';') out += '\\';
+        out += c;
+    }
+    return out;
 }
 
 // The lines, each ended by a line feed.
@@ -159,6 +170,7 @@ std::string DolphinMenu(const std::string& program, const std::string& mimeType,
         "Name=Zarkent",
         "NoDisplay=true",
         "Icon=" + icon,
+        "TryExec=" + KeyFileValue(program),
         exec,
         "MimeType=" + mimeType + ";",
         "Actions=" + actionId + ";",
@@ -171,11 +183,27 @@ std::string DolphinMenu(const std::string& program, const std::string& mimeType,
     });
 }
 
+// What a menu entry says when the program it starts is gone (the package removed without
+// "zarkent --unregister" first): shown as a desktop notification where one can be sent, and on the
+// error output in any case.
+std::string MissingProgramMessage(const std::string& program, const std::string& entry) {
+    return "Zarkent is not installed any more: " + program + " is missing. This " + entry +
+           " was left behind by it and can be removed.";
+}
+
+// Shell commands that say `message` and stop when `program` cannot be run.
+std::string MissingProgramCheck(const std::string& program, const std::string& message) {
+    const std::string said = ShellWord(message);
+    return "if [ ! -x " + ShellWord(program) + " ]; then notify-send Zarkent " + said +
+           " 2>/dev/null; printf '%s\\n' " + said + " >&2; exit 127; fi";
+}
+
 std::string NautilusScript(const std::string& program) {
     return Lines({
         "#!/bin/sh",
         NautilusMarker,
         "# Written by Zarkent at each start and language switch; changes here are replaced.",
+        MissingProgramCheck(program, MissingProgramMessage(program, "Nautilus script")),
         "exec " + ShellWord(program) + " \"$@\"",
     });
 }
@@ -189,7 +217,12 @@ std::string ThunarAction(const ShellInput& input) {
         "\t<icon>" + icon + "</icon>",
         "\t<name>" + XmlText(name) + "</name>",
         "\t<unique-id>" + id + "</unique-id>",
-        "\t<command>" + XmlText(PercentDoubled(ShellWord(input.programFile)) + " %f") + "</command>",
+        "\t<command>" +
+            XmlText(PercentDoubled(MissingProgramCheck(input.programFile,
+                                                       MissingProgramMessage(input.programFile, "Thunar action")) +
+                                   "; exec " + ShellWord(input.programFile)) +
+                    " %f") +
+            "</command>",
         "\t<description>" + XmlText(name) + "</description>",
         "\t<patterns>*</patterns>",
         "\t<directories/>",
@@ -207,6 +240,8 @@ std::string NemoAction(const std::string& program, const std::string& name, cons
         "Comment=" + KeyFileValue(PercentDoubled(name)),
         "Exec=" + KeyFileValue(PercentDoubled(ShellWord(program)) + " %F"),
         "Icon-Name=" + icon,
+        // Nemo shows the action only while the program is there.
+        "Dependencies=" + ListItem(program) + ";",
         "Selection=" + selection,
         "Extensions=" + extensions,
     });
@@ -255,7 +290,7 @@ LinuxPlan LinuxAssociationPlan(const ShellInput& input) {
     const std::string script = NautilusScriptName(input.inForce.folderEntry);
     for (const ShellTexts* old : {&input.turkish, &input.english})
         if (NautilusScriptName(old->folderEntry) != script)
-            plan.push_back(RemoveMarked(NautilusFolder + NautilusScriptName(old->folderEntry), NautilusMarker));
+            plan.push_back(Remove(NautilusFolder + NautilusScriptName(old->folderEntry), NautilusMarker));
     plan.push_back(Write(Base::Data, NautilusFolder + script, NautilusScript(program), true, NautilusMarker));
     if (XmlCanHold(program) && XmlCanHold(input.inForce.folderEntry))
         plan.push_back(Edit(Kind::PutThunarAction, ThunarActionsPath, ThunarAction(input), ThunarActionId));
@@ -276,6 +311,26 @@ LinuxPlan LinuxSendToPlan(const ShellInput& input) {
               DolphinMenu(program, "application/octet-stream", "EncryptFile", name, "%F"), true),
         Write(Base::Data, NemoSendToPath, NemoAction(program, name, "notnone", "nodirs;")),
     };
+}
+
+LinuxPlan LinuxUnregisterPlan(const ShellInput& input) {
+    using Kind = LinuxOperation::Kind;
+    LinuxPlan plan = {
+        Remove(IconPath),          Remove(MimePackagePath),
+        Remove(ApplicationPath),   Edit(Kind::RemoveDefaultApp, "mimeapps.list", DesktopId, MimeType),
+        Remove(DolphinFolderPath), Remove(DolphinSendToPath),
+    };
+    const std::string turkish = NautilusScriptName(input.turkish.folderEntry);
+    const std::string english = NautilusScriptName(input.english.folderEntry);
+    plan.push_back(Remove(NautilusFolder + turkish, NautilusMarker));
+    if (english != turkish) plan.push_back(Remove(NautilusFolder + english, NautilusMarker));
+    plan.push_back(Edit(Kind::RemoveThunarAction, ThunarActionsPath, {}, ThunarActionId));
+    plan.push_back(Remove(ThunarSendToPath));
+    plan.push_back(Remove(NemoFolderPath));
+    plan.push_back(Remove(NemoSendToPath));
+    plan.push_back(RefreshCache("mime", "mime.cache", "update-mime-database"));
+    plan.push_back(RefreshCache("applications", "mimeinfo.cache", "update-desktop-database"));
+    return plan;
 }
 
 } // namespace zarkent::shell

@@ -67,6 +67,33 @@ std::string SetDefaultApplication(const std::string& text, const std::string& mi
     return result + "[Default Applications]" + eol + ours + eol;
 }
 
+std::string RemoveDefaultApplication(const std::string& text, const std::string& mimeType,
+                                     const std::string& desktopId) {
+    std::string out;
+    bool inGroup = false;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t newline = text.find('\n', pos);
+        const std::size_t after = newline == std::string::npos ? text.size() : newline + 1;
+        std::size_t contentEnd = newline == std::string::npos ? text.size() : newline;
+        if (contentEnd > pos && text[contentEnd - 1] == '\r') --contentEnd;
+        const std::string content = text.substr(pos, contentEnd - pos);
+        const std::string trimmed = Trimmed(content);
+        const std::size_t equals = content.find('=');
+        bool ours = false;
+        if (!trimmed.empty() && trimmed.front() == '[') {
+            inGroup = trimmed == "[Default Applications]";
+        } else if (inGroup && !trimmed.empty() && trimmed.front() != '#' && equals != std::string::npos &&
+                   Trimmed(content.substr(0, equals)) == mimeType) {
+            std::string value = Trimmed(content.substr(equals + 1));
+            if (!value.empty() && value.back() == ';') value.pop_back();
+            ours = value == desktopId;
+        }
+        if (!ours) out.append(text, pos, after - pos);
+        pos = after;
+    }
+    return out;
+}
+
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
@@ -242,15 +269,21 @@ bool ActionsScanner::Scan() {
 
 } // namespace
 
-ThunarEdit PutThunarAction(const std::string& text, const std::string& uniqueId, const std::string& action) {
-    if (Trimmed(text).empty())
-        return {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n" + action + "</actions>\n", {}};
+namespace {
+
+// The actions whose unique-id is `uniqueId` removed and, with an `action`, that one added at the end.
+ThunarEdit EditActions(const std::string& text, const std::string& uniqueId, const std::optional<std::string>& action) {
+    if (Trimmed(text).empty()) {
+        if (!action) return {text, {}};
+        return {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n" + *action + "</actions>\n", {}};
+    }
     ActionsScanner scan(text);
     if (!scan.Scan()) return {std::nullopt, scan.Problem()};
     if (scan.rootSelfClosing) {
+        if (!action) return {text, {}};
         std::string tag = text.substr(scan.rootBegin, scan.rootTagEnd - scan.rootBegin);
         tag.erase(tag.size() - 2); // "/>"
-        return {text.substr(0, scan.rootBegin) + tag + ">\n" + action + "</actions>" + text.substr(scan.rootTagEnd),
+        return {text.substr(0, scan.rootBegin) + tag + ">\n" + *action + "</actions>" + text.substr(scan.rootTagEnd),
                 {}};
     }
     auto lineStart = [&text](std::size_t pos) {
@@ -280,17 +313,31 @@ ThunarEdit PutThunarAction(const std::string& text, const std::string& uniqueId,
         out.append(text, copied, begin - copied);
         copied = end;
     }
+    if (!action) {
+        out.append(text, copied, npos);
+        return {out, {}};
+    }
     const std::size_t closeLine = lineStart(scan.rootCloseBegin);
     if (onlyBlanks(closeLine, scan.rootCloseBegin) && closeLine >= copied) {
         out.append(text, copied, closeLine - copied);
-        out += action;
+        out += *action;
         out.append(text, closeLine, npos);
     } else {
         out.append(text, copied, scan.rootCloseBegin - copied);
-        out += "\n" + action;
+        out += "\n" + *action;
         out.append(text, scan.rootCloseBegin, npos);
     }
     return {out, {}};
+}
+
+} // namespace
+
+ThunarEdit PutThunarAction(const std::string& text, const std::string& uniqueId, const std::string& action) {
+    return EditActions(text, uniqueId, action);
+}
+
+ThunarEdit RemoveThunarAction(const std::string& text, const std::string& uniqueId) {
+    return EditActions(text, uniqueId, std::nullopt);
 }
 
 } // namespace zarkent::shell

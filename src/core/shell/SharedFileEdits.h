@@ -14,6 +14,12 @@ namespace zarkent::shell {
 // missing group is appended at the end. `text` may be empty (no file yet).
 std::string SetDefaultApplication(const std::string& text, const std::string& mimeType, const std::string& desktopId);
 
+// mimeapps.list: every line of [Default Applications] that makes `desktopId` (alone) the default for
+// `mimeType` goes with its line end; a line naming another application, or a list, stays. Everything
+// else is kept byte for byte.
+std::string RemoveDefaultApplication(const std::string& text, const std::string& mimeType,
+                                     const std::string& desktopId);
+
 struct ThunarEdit {
     std::optional<std::string> text; // the new file; nothing when the file cannot be edited safely
     std::string problem;             // why not
@@ -24,5 +30,8 @@ struct ThunarEdit {
 // </actions>. An empty `text` (no file, or nothing but blanks) gives a new file. A file whose root is
 // not a well-formed <actions> element is refused, never repaired: the user's actions are in it.
 ThunarEdit PutThunarAction(const std::string& text, const std::string& uniqueId, const std::string& action);
+// Thunar's uca.xml without the actions whose <unique-id> is `uniqueId`, refused as above. An empty
+// `text` stays empty: no file is made.
+ThunarEdit RemoveThunarAction(const std::string& text, const std::string& uniqueId);
 
 } // namespace zarkent::shell

@@ -54,12 +54,14 @@ enum class Base { Data, Config };
 
 struct LinuxOperation {
     enum class Kind {
-        WriteFile,       // a file of ours: `content` replaces it whole (with `marker`: only a file holding it)
-        RemoveFile,      // a file of ours under an old name (with `marker`: only a file holding it)
-        SetDefaultApp,   // mimeapps.list: `key`=`content` in [Default Applications], the rest kept
-        PutThunarAction, // uca.xml: the <action> whose unique-id is `key` becomes `content`, the rest kept
-        RunTool,         // refresh a cache: `key` (a program in PATH) with the folder `path`, when
-                         // something in it changed or its cache file `content` is missing
+        WriteFile,          // a file of ours: `content` replaces it whole (with `marker`: only a file holding it)
+        RemoveFile,         // a file of ours under an old name (with `marker`: only a file holding it)
+        SetDefaultApp,      // mimeapps.list: `key`=`content` in [Default Applications], the rest kept
+        PutThunarAction,    // uca.xml: the <action> whose unique-id is `key` becomes `content`, the rest kept
+        RemoveDefaultApp,   // mimeapps.list: the default for `key` goes while it is still `content`
+        RemoveThunarAction, // uca.xml: every <action> whose unique-id is `key` goes, the rest kept
+        RunTool,            // refresh a cache: `key` (a program in PATH) with the folder `path`, when
+                            // something in it changed or its cache file `content` is missing
     };
     Kind kind;
     Base base;
@@ -75,6 +77,10 @@ using LinuxPlan = std::vector<LinuxOperation>;
 LinuxPlan LinuxAssociationPlan(const ShellInput& input);
 // The Send To entry: Thunar's sendto launcher and file actions for Dolphin and Nemo, all selected files at once.
 LinuxPlan LinuxSendToPlan(const ShellInput& input);
+// Removes what the two plans above wrote, under the names of both languages: our files, our line in
+// mimeapps.list (while it still names us) and our Thunar action. The user's own lines, actions and
+// Nautilus scripts stay; files that are missing already are no error, so a second run changes nothing.
+LinuxPlan LinuxUnregisterPlan(const ShellInput& input);
 
 // The visible name of the Nautilus script for a folder entry text: a file name cannot hold "/", so each
 // becomes U+2215 DIVISION SLASH, which looks the same in a menu.

@@ -22,7 +22,7 @@ ShellWriteResult DesktopEntries::WriteSendTo(const shell::ShellInput& input, con
     return ApplyWindowsPlan(shell::WindowsSendToPlan(input, *sendTo_));
 }
 
-ShellWriteResult DesktopEntries::RemoveAll(const shell::ShellInput& input) const {
+ShellWriteResult DesktopEntries::RemoveAll(const shell::ShellInput& input, const ShellWriteOptions&) const {
     // Without a Send To folder the registry part is still removed; the missing folder is said.
     ShellWriteResult result = ApplyWindowsPlan(shell::WindowsUnregisterPlan(input, SendToFolder()));
     if (!sendTo_)
@@ -34,8 +34,8 @@ ShellWriteResult DesktopEntries::RemoveAll(const shell::ShellInput& input) const
 #else
 
 namespace {
-ShellWriteResult NoHomeFolder() {
-    return {{"No home folder was found, so Zarkent cannot add its desktop entries."}, {}};
+ShellWriteResult NoHomeFolder(const char* what) {
+    return {{std::string("No home folder was found, so Zarkent cannot ") + what + " its desktop entries."}, {}};
 }
 } // namespace
 
@@ -49,13 +49,18 @@ std::string DesktopEntries::SendToFolder() const {
 
 ShellWriteResult DesktopEntries::WriteAssociation(const shell::ShellInput& input,
                                                   const ShellWriteOptions& options) const {
-    if (!folders_) return NoHomeFolder();
+    if (!folders_) return NoHomeFolder("add");
     return ApplyLinuxPlan(shell::LinuxAssociationPlan(input), *folders_, options);
 }
 
 ShellWriteResult DesktopEntries::WriteSendTo(const shell::ShellInput& input, const ShellWriteOptions& options) const {
-    if (!folders_) return NoHomeFolder();
+    if (!folders_) return NoHomeFolder("add");
     return ApplyLinuxPlan(shell::LinuxSendToPlan(input), *folders_, options);
+}
+
+ShellWriteResult DesktopEntries::RemoveAll(const shell::ShellInput& input, const ShellWriteOptions& options) const {
+    if (!folders_) return NoHomeFolder("remove");
+    return ApplyLinuxPlan(shell::LinuxUnregisterPlan(input), *folders_, options);
 }
 
 #endif

@@ -23,11 +23,10 @@ public:
     // The Send To entry under the name of the input's language.
     ShellWriteResult WriteSendTo(const shell::ShellInput& input, const ShellWriteOptions& options) const;
 
-#ifdef _WIN32
     // Removes what the program registered for this user, in every language: the association, the
-    // folder verbs and the Send To shortcuts. The settings stay. (zarkent --unregister, the uninstaller.)
-    ShellWriteResult RemoveAll(const shell::ShellInput& input) const;
-#endif
+    // folder entries and the Send To entries. The settings stay. (zarkent --unregister; on Windows the
+    // uninstaller runs it.)
+    ShellWriteResult RemoveAll(const shell::ShellInput& input, const ShellWriteOptions& options = {}) const;
 
 private:
 #ifdef _WIN32

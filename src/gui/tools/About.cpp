@@ -18,6 +18,7 @@
 
 #include <optional>
 
+#include "core/lang/Language.h"
 #include "core/state/SharedState.h"
 #include "gui/jobs/WindowHelpers.h"
 #include "gui/tools/Credits.h"
@@ -72,6 +73,9 @@ THakkinda::THakkinda(QWidget* parent) : QWidget(parent, FixedToolDialogFlags()) 
     WebSite->setCursor(Qt::PointingHandCursor);
     SetTextColour(WebSite, Qt::black);
     WebSite->installEventFilter(this);
+    Lisans = new QLabel(this);
+    UcuncuTaraf = new QLabel(this);
+    UcuncuTaraf->setWordWrap(true); // as wide as the description below it
 
     Hakkinda_Aciklama = new QTextEdit(this);
     Hakkinda_Aciklama->setReadOnly(true);
@@ -100,8 +104,9 @@ THakkinda::THakkinda(QWidget* parent) : QWidget(parent, FixedToolDialogFlags()) 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 12, 14, 12);
     // Left-aligned at their own width: the space beside a text stays an empty part of the window.
-    for (QLabel* label : {Baslik, Versiyon, WebSite})
+    for (QLabel* label : {Baslik, Versiyon, WebSite, Lisans})
         layout->addWidget(label, 0, Qt::AlignLeft);
+    layout->addWidget(UcuncuTaraf);
     layout->addSpacing(6);
     layout->addWidget(Hakkinda_Aciklama, 1);
     layout->addSpacing(6);
@@ -132,6 +137,9 @@ void THakkinda::ApplyCaptions(const std::function<QString(int)>& row) {
     Baslik->setText(row(1));
     setWindowTitle(row(32));
     setToolTip(row(3));
+    Lisans->setText(row(kRowLicence));
+    UcuncuTaraf->setText(row(kRowThirdPartyNotices));
+    creditsPage_->ApplyCaptions(row);
 }
 
 void THakkinda::UpdateCaptions() {

@@ -1,8 +1,8 @@
 #pragma once
 
-// The about window: the program's title, version and web address, and a description read from
-// "about_tr.txt" beside the program. Any key, the button or a click on an empty part closes it; "?" shows
-// the credits page.
+// The about window: the program's title, version, web address and licence, the notices of the
+// libraries it uses, and a description read from "about_tr.txt" beside the program. Any key, the button or a click on
+// an empty part closes it; "?" shows the credits page.
 
 #include <QString>
 #include <QUrl>
@@ -21,8 +21,8 @@ namespace zarkent {
 
 class TCredits_page;
 
-// The version shown in the about window.
-inline constexpr const char* kAboutVersion = "1.0.1.2232";
+// The version shown in the about window (and by zarkent --version): the project's version.
+inline constexpr const char* kAboutVersion = ZARKENT_VERSION;
 // The maker's web address shown (and opened) by the about window.
 inline constexpr const char* kAboutWebSite = "https://zarkent.example.org";
 // The description's file, in the program's folder.
@@ -38,6 +38,8 @@ public:
     QLabel* Baslik;
     QLabel* Versiyon;
     QLabel* WebSite;
+    QLabel* Lisans;      // the program's licence
+    QLabel* UcuncuTaraf; // the notices of zlib and Qt
     QTextEdit* Hakkinda_Aciklama;
     QPushButton* Kapat;
     QPushButton* Credits;

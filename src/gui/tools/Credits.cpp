@@ -9,12 +9,16 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "core/lang/Language.h"
+
 namespace zarkent {
 
 namespace {
 
 constexpr int kCloseSize = 24;
 constexpr int kCloseMargin = 8;
+constexpr int kNoticeWidth = 640;
+constexpr int kNoticeMargin = 24;
 
 // A grey cross in a thin frame: the page's close button.
 QPixmap ClosePicture() {
@@ -71,6 +75,13 @@ TCredits_page::TCredits_page(QWidget* parent)
     Credits_Kapat->setCursor(Qt::PointingHandCursor);
     Credits_Kapat->installEventFilter(this);
 
+    Lisans_Notu = new QLabel(this);
+    Lisans_Notu->setWordWrap(true);
+    Lisans_Notu->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QPalette dark = Lisans_Notu->palette();
+    dark.setColor(QPalette::WindowText, QColor(0x40, 0x40, 0x40));
+    Lisans_Notu->setPalette(dark);
+
     FormCreate();
 }
 
@@ -84,8 +95,19 @@ void TCredits_page::CoverScreen() {
     setGeometry(screen->geometry());
 }
 
+void TCredits_page::ApplyCaptions(const std::function<QString(int)>& row) {
+    Lisans_Notu->setText(row(kRowLicenceNotice) + QStringLiteral("\n\n") + row(kRowThirdPartyNotices));
+    PlacePictures();
+}
+
 void TCredits_page::PlacePictures() {
     Logo->move((width() - Logo->width()) / 2, (height() - Logo->height()) / 2);
+    // The notices under the picture, at most as wide as a comfortable line, inside the page.
+    const int noticeWidth = qMax(0, qMin(kNoticeWidth, width() - 2 * kNoticeMargin));
+    const int noticeTop = Logo->y() + Logo->height() + kNoticeMargin;
+    Lisans_Notu->setFixedWidth(noticeWidth);
+    Lisans_Notu->setFixedHeight(qMax(0, qMin(Lisans_Notu->heightForWidth(noticeWidth), height() - noticeTop)));
+    Lisans_Notu->move((width() - noticeWidth) / 2, noticeTop);
     Credits_Kapat->move(width() - kCloseSize - kCloseMargin, kCloseMargin);
     Credits_Kapat->raise();
 }

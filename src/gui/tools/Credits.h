@@ -1,9 +1,13 @@
 #pragma once
 
-// The credits window: the program's picture on a white page that covers the whole screen. A click, a key
-// or the small close picture at the top right closes it.
+// The credits window: the program's picture on a white page that covers the whole screen, with the
+// program's licence and the notices of the libraries it uses below it. A click, a key or the small close
+// picture at the top right closes it.
 
+#include <QString>
 #include <QWidget>
+
+#include <functional>
 
 class QKeyEvent;
 class QLabel;
@@ -21,6 +25,10 @@ public:
 
     QLabel* Logo;
     QLabel* Credits_Kapat;
+    QLabel* Lisans_Notu; // the licence and the third-party notices
+
+    // Writes the notices from `row` (the about window passes its captions on).
+    void ApplyCaptions(const std::function<QString(int)>& row);
 
 public slots:
     void Credits_KapatClick();

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -624,6 +625,154 @@ TEST(LinuxShell, UserFoldersFollowTheXdgRules) {
     }
     for (int i = 0; i < 3; ++i)
         saved[i] ? ::setenv(names[i], saved[i]->c_str(), 1) : ::unsetenv(names[i]);
+}
+
+// --- Removing the entries (zarkent --unregister) ----------------------------------------------------
+
+TEST(SharedFiles, RemovingTheDefaultApplicationTakesOnlyOurLine) {
+    struct Case {
+        const char* name;
+        std::string before, after;
+    };
+    const std::string ours = std::string(MimeType) + "=zarkent.desktop";
+    const Case cases[] = {
+        {"ours among the user's, CRLF kept",
+         "# mine\r\n[Default Applications]\r\n" + ours + "\r\ntext/html=a.desktop\r\n[Added Associations]\r\n" + ours +
+             ";\r\n",
+         "# mine\r\n[Default Applications]\r\ntext/html=a.desktop\r\n[Added Associations]\r\n" + ours + ";\r\n"},
+        {"with blanks and a final ';', last line without newline",
+         "[Default Applications]\ntext/html=a.desktop\n  application/x-zarkent-encrypted = zarkent.desktop;",
+         "[Default Applications]\ntext/html=a.desktop\n"},
+        {"another application chosen by the user stays",
+         "[Default Applications]\napplication/x-zarkent-encrypted=other.desktop\n",
+         "[Default Applications]\napplication/x-zarkent-encrypted=other.desktop\n"},
+        {"a list naming us and another stays",
+         "[Default Applications]\napplication/x-zarkent-encrypted=zarkent.desktop;other.desktop;\n",
+         "[Default Applications]\napplication/x-zarkent-encrypted=zarkent.desktop;other.desktop;\n"},
+        {"a comment stays", "[Default Applications]\n#" + ours + "\n", "[Default Applications]\n#" + ours + "\n"},
+        {"no file", "", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RemoveDefaultApplication(c.before, MimeType, "zarkent.desktop"), c.after) << c.name;
+    // What writing added, removing takes away again, byte for byte.
+    const std::string user = "# mine\n[Default Applications]\ntext/html=a.desktop\n[Added Associations]\nx=y;";
+    EXPECT_EQ(
+        RemoveDefaultApplication(SetDefaultApplication(user, MimeType, "zarkent.desktop"), MimeType, "zarkent.desktop"),
+        user);
+}
+
+TEST(SharedFiles, RemovingTheThunarActionTakesOnlyOurs) {
+    const std::string user1 = "<action>\n\t<name>Open Terminal Here</name>\n\t<unique-id>1-1</unique-id>\n</action>\n";
+    const std::string user2 = "  <action><name>Zip</name><unique-id>2-2</unique-id><!-- <x> --></action>\n";
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- mine -->\n<actions>\n";
+    struct Case {
+        const char* name;
+        std::string before, after;
+    };
+    const Case cases[] = {
+        {"ours between the user's", head + user1 + NewAction + user2 + "</actions>\n",
+         head + user1 + user2 + "</actions>\n"},
+        {"ours twice, the first beside the root's tag", "<actions>" + NewAction + NewAction + "</actions>",
+         "<actions>\n</actions>"},
+        {"only ours", "<actions>\n" + NewAction + "</actions>\n", "<actions>\n</actions>\n"},
+        {"none of ours", head + user1 + "</actions>\n", head + user1 + "</actions>\n"},
+        {"empty root", "<actions/>\n", "<actions/>\n"},
+        {"no file", "", ""},
+    };
+    for (const Case& c : cases) {
+        const ThunarEdit edit = RemoveThunarAction(c.before, "ours");
+        ASSERT_TRUE(edit.text) << c.name << ": " << edit.problem;
+        EXPECT_EQ(*edit.text, c.after) << c.name;
+    }
+    // Added, then removed: the user's file as it was.
+    const std::string user = head + user1 + user2 + "</actions>\n";
+    EXPECT_EQ(RemoveThunarAction(*PutThunarAction(user, "ours", NewAction).text, "ours").text, user);
+    const ThunarEdit broken = RemoveThunarAction("<actions><action>" + NewAction + "</actions>", "ours");
+    EXPECT_FALSE(broken.text);
+    EXPECT_FALSE(broken.problem.empty());
+}
+
+TEST(LinuxShell, UnregisterRemovesOursInBothLanguagesAndKeepsTheUsers) {
+    Home home;
+    const std::string list = "# mine\n[Default Applications]\ntext/html=firefox.desktop\n";
+    const std::string uca = "<?xml version=\"1.0\"?>\n<actions>\n<action><name>Mine</name><unique-id>1-1</unique-id>"
+                            "</action>\n</actions>\n";
+    const std::string scripts = home.Data("nautilus/scripts/");
+    const std::map<std::string, std::string> users = {
+        {home.Config("mimeapps.list"), list},
+        {home.Config("Thunar/uca.xml"), uca},
+        {scripts + "my script", "#!/bin/sh\n"},
+        {home.Data("nemo/actions/mine.nemo_action"), "[Nemo Action]\nName=Mine\n"},
+        {home.Data("kio/servicemenus/mine.desktop"), "[Desktop Entry]\nName=Mine\n"},
+        {home.Data("applications/mine.desktop"), "[Desktop Entry]\nName=Mine\n"},
+    };
+    for (const auto& [path, content] : users)
+        WriteText(path, content);
+    ShellInput input = Input(LanguageSet::English);
+    input.iconPng = "icon bytes";
+    ASSERT_TRUE(home.ApplyBoth(input).Ok());
+    // A script of ours left under the other language's name (a switch while the folder was not writable).
+    fs::copy_file(scripts + NautilusScriptName(std::string(EnglishText(42))),
+                  scripts + NautilusScriptName(std::string(TurkishText(42))));
+
+    ShellWriteResult result = home.Apply(LinuxUnregisterPlan(Input(LanguageSet::Turkish)));
+    ASSERT_TRUE(result.Ok()) << result.problems.front();
+    for (const fs::path& file : home.Files()) {
+        const auto user = users.find(file.string());
+        if (user != users.end())
+            EXPECT_EQ(ReadText(file), user->second) << file;
+        else // only the caches the tools rebuilt are left, and they no longer know us
+            EXPECT_EQ(ReadText(file).find("zarkent"), std::string::npos) << file;
+    }
+    for (const auto& [path, content] : users)
+        EXPECT_TRUE(fs::exists(path)) << path;
+
+    // A second run changes nothing and starts no tool.
+    std::map<std::string, std::string> before;
+    for (const fs::path& file : home.Files())
+        before[file] = ReadText(file);
+    result = home.Apply(LinuxUnregisterPlan(Input(LanguageSet::English)));
+    ASSERT_TRUE(result.Ok()) << result.problems.front();
+    EXPECT_TRUE(result.toolsRun.empty());
+    std::map<std::string, std::string> after;
+    for (const fs::path& file : home.Files())
+        after[file] = ReadText(file);
+    EXPECT_EQ(after, before);
+
+    // In an empty home it creates nothing.
+    Home empty;
+    ASSERT_TRUE(empty.Apply(LinuxUnregisterPlan(input)).Ok());
+    EXPECT_TRUE(fs::is_empty(empty.dir.Path()));
+}
+
+TEST(LinuxShell, EntriesTestThatTheProgramIsThere) {
+    test::TempDir place;
+    const std::string program = place / "gone dir/it's 50%/zarkent"; // never created
+    Home home;
+    ASSERT_TRUE(home.ApplyBoth(Input(LanguageSet::English, program)).Ok());
+    // Desktop entries hide themselves (TryExec); Nemo's actions need the program (Dependencies).
+    for (const std::string entry :
+         {"applications/zarkent.desktop", "kio/servicemenus/zarkent-folder.desktop",
+          "kio/servicemenus/zarkent-encrypt-file.desktop", "Thunar/sendto/zarkent-encrypt-file.desktop"})
+        EXPECT_EQ(KeyFileUnescaped(ValueOf(ReadText(home.Data(entry)), "TryExec")), program) << entry;
+    for (const std::string action :
+         {"nemo/actions/zarkent-folder.nemo_action", "nemo/actions/zarkent-encrypt-file.nemo_action"})
+        EXPECT_EQ(KeyFileUnescaped(ValueOf(ReadText(home.Data(action)), "Dependencies")), program + ";") << action;
+
+    // The script and Thunar's action say that the program is gone, naming it, and fail.
+    const std::string folder = place / "my files";
+    const std::string script = home.Data("nautilus/scripts/" + NautilusScriptName(std::string(EnglishText(42))));
+    const std::string uca = ReadText(home.Config("Thunar/uca.xml"));
+    const std::size_t begin = uca.find("<command>") + 9;
+    const std::string thunar = XmlUnescaped(uca.substr(begin, uca.find("</command>") - begin));
+    for (const std::string& command : {"/bin/sh " + ShellWord(script) + " " + ShellWord(folder),
+                                       "/bin/sh -c " + ShellWord(Substituted(thunar, "%f", {folder}))}) {
+        std::string output;
+        // No notification service in the way: the message goes to the error output.
+        EXPECT_EQ(RunCommand("PATH=/nonexistent " + command, &output), 127) << command;
+        EXPECT_NE(output.find("Zarkent is not installed any more: " + program + " is missing."), std::string::npos)
+            << output;
+    }
 }
 
 // --- Windows -------------------------------------------------------------------------------------------

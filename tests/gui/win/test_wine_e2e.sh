@@ -63,7 +63,7 @@ wineserver -w
 local_app=$(winepath -u "$(wenv LOCALAPPDATA)")
 app_data=$(winepath -u "$(wenv APPDATA)")
 folder=$local_app/Programs/Zarkent
-for f in zarkent.exe zarkent-cli.exe help.html help_tr.html about_tr.txt translations/qtbase_tr.qm uninstall.exe; do
+for f in zarkent.exe zarkent-cli.exe help.html help_tr.html about_tr.txt translations/qtbase_tr.qm LICENSE.txt uninstall.exe; do
     [ -f "$folder/$f" ] || fail "the setup program did not install $f into $folder"
 done
 start_menu=$app_data/Microsoft/Windows/Start\ Menu/Programs/Zarkent.lnk
