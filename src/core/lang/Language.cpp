@@ -152,6 +152,14 @@ constexpr std::string_view kTurkish[] = {
     /* 133 */ "\"%1\" dosyası silme sırasında değişmeye devam etti; dosya kendi adıyla yerinde bırakıldı, bir kısmının üzerine yazıldı.",
     /* 134 */ "\"%1\" dosyası siliniyor. Silme durdurulsun mu? Durdurulursa dosya kendi adıyla, bir kısmının üzerine yazılmış olarak kalır.",
     /* 135 */ "\"%1\" dosyası, üzerine yazmanın eski bloklara ulaşmadığı ya da ulaşıp ulaşmadığı bilinemeyen bir dosya sistemindeydi (yazarken kopyalayan, ağ, overlay ya da FUSE); dosya silindi, ancak eski içeriği aygıtta kalmış olabilir.",
+    /* 136 */ "Klasör: \"%1\"",
+    /* 137 */ "%1 dosya",
+    /* 138 */ "Şifrelenen dosya: %1",
+    /* 139 */ "Çözümlenen dosya: %1",
+    /* 140 */ "İşlem bu dosyada durdu: \"%1\"",
+    /* 141 */ "Dokunulmadan kalan dosya: %1",
+    /* 142 */ "Silinecek dosya: \"%1\"",
+    /* 143 */ "Silme yöntemi: %1",
 };
 constexpr std::string_view kEnglish[] = {
     "", // row 0 is not used
@@ -293,6 +301,14 @@ constexpr std::string_view kEnglish[] = {
     /* 133 */ "The file \"%1\" kept changing during the wipe; it was left under its name, partly overwritten.",
     /* 134 */ "The file \"%1\" is being wiped. Stop the wipe? If it is stopped, the file stays under its name, partly overwritten.",
     /* 135 */ "The file \"%1\" was on a file system where overwriting does not reach its old blocks, or cannot be known to (copy-on-write, network, overlay or FUSE); it was deleted, but its old contents may remain on the device.",
+    /* 136 */ "Folder: \"%1\"",
+    /* 137 */ "%1 files",
+    /* 138 */ "Files encrypted: %1",
+    /* 139 */ "Files decrypted: %1",
+    /* 140 */ "Stopped at the file: \"%1\"",
+    /* 141 */ "Files left untouched: %1",
+    /* 142 */ "File to wipe: \"%1\"",
+    /* 143 */ "Wipe method: %1",
 };
 // clang-format on
 

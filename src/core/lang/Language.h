@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 135;
+inline constexpr int kLanguageRowCount = 143;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -36,6 +36,17 @@ inline constexpr int kRowWipeStopped = 132;
 inline constexpr int kRowWipeKeptChanging = 133;
 inline constexpr int kRowWipeStopQuestion = 134;
 inline constexpr int kRowWipeNotInPlace = 135;
+// What a batch reports: where it ran (a folder, or a count of files handed over), how many files it
+// did, the file that stopped it and how many it left untouched after that file.
+inline constexpr int kRowBatchFolder = 136;
+inline constexpr int kRowBatchFileCount = 137;
+inline constexpr int kRowBatchEncryptedCount = 138;
+inline constexpr int kRowBatchDecryptedCount = 139;
+inline constexpr int kRowBatchStoppedAt = 140;
+inline constexpr int kRowBatchUntouched = 141;
+// The wipe confirmation names the file and the method.
+inline constexpr int kRowWipeConfirmFile = 142;
+inline constexpr int kRowWipeConfirmMethod = 143;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };

@@ -30,6 +30,11 @@ QString SuccessText(int row, std::chrono::steady_clock::duration elapsed);
 class SingleFileJob : public jobs::JobThread {
     Q_OBJECT
 
+public:
+    // The message of a failed run, the text the job reports (or would report) for it; empty while the
+    // job runs and after a success or a cancel. Read it once the job has ended.
+    QString FailureText() const { return FFailureText; }
+
 protected:
     struct Direction;
     static const Direction Encryption;
@@ -49,6 +54,7 @@ protected:
     std::string FFileName;
     bool FShowResult;
     bool FShowProgress;
+    QString FFailureText;
     JobWindows windows_;
 };
 
