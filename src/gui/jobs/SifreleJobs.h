@@ -31,8 +31,9 @@ class SingleFileJob : public jobs::JobThread {
     Q_OBJECT
 
 public:
-    // The message of a failed run, the text the job reports (or would report) for it; empty while the
-    // job runs and after a success or a cancel. Read it once the job has ended.
+    // Whether the run failed, and its message: the text the job reports (or would report) for it. Read
+    // them once the job has ended; a success or a cancel is no failure.
+    bool Failed() const { return FFailed; }
     QString FailureText() const { return FFailureText; }
 
 protected:
@@ -54,6 +55,7 @@ protected:
     std::string FFileName;
     bool FShowResult;
     bool FShowProgress;
+    bool FFailed = false;
     QString FFailureText;
     JobWindows windows_;
 };
