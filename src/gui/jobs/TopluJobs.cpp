@@ -44,9 +44,8 @@ template <class Job> std::optional<QString> RunOne(const std::string& file, cons
     RunFileStartHook(file);
     const auto job = jobs::JobThread::StartOwned<Job>(file, password, false, false);
     job->WaitFor();
-    QString failure = job->FailureText();
-    if (failure.isEmpty()) return std::nullopt;
-    return failure;
+    if (!job->Failed()) return std::nullopt;
+    return job->FailureText();
 }
 
 // The message of a failure that escaped the work on a file (a job that could not be started, memory
