@@ -38,6 +38,26 @@ QString Row(int row) {
     return QString::fromStdString(Lang().Row(row));
 }
 
+// Where a batch ran, as its report names it.
+QString InFolder(const std::string& folder) {
+    return Row(kRowBatchFolder).arg(QString::fromStdString(folder));
+}
+QString OfList(int files) {
+    return Row(kRowBatchFileCount).arg(files);
+}
+// A batch's report: its title, where it ran and how many files it did.
+QString Encrypted(const QString& where, int done, int titleRow = 95) {
+    return Row(titleRow) + "\r\n" + where + "\r\n" + Row(kRowBatchEncryptedCount).arg(done);
+}
+QString Decrypted(const QString& where, int done, int titleRow = 97) {
+    return Row(titleRow) + "\r\n" + where + "\r\n" + Row(kRowBatchDecryptedCount).arg(done);
+}
+// And of a batch that a file stopped: that file with its reason, and the files left untouched after it.
+QString StoppedAt(const std::string& file, const QString& reason, int untouched) {
+    return "\r\n" + Row(kRowBatchStoppedAt).arg(QString::fromStdString(file)) + "\r\n" + reason + "\r\n" +
+           Row(kRowBatchUntouched).arg(untouched);
+}
+
 // Stands in for the main window.
 struct FakeMain : FolderWindowHost {
     QWidget window;
@@ -154,11 +174,12 @@ private slots:
         WaitForBatch();
         QCOMPARE(seenMaximum, maximum);
         QCOMPARE(highestBar, steps);
-        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(result->Mesaj->text(), Encrypted(InFolder(Folder()), files));
         QVERIFY(main->window.isVisible());
         QVERIFY(!folder->isVisible());
         QCOMPARE(folder->Durum->maximum(), 100);
         QCOMPARE(folder->mesaj->text(), Row(43));
+        QCOMPARE(folder->windowTitle(), Row(23));
         const Names entries = dir->Entries();
         QCOMPARE(int(entries.size()), files + 2);
         for (const std::string& name : entries)
@@ -169,7 +190,7 @@ private slots:
         highestBar = 0;
         StartFolder(2);
         WaitForBatch();
-        QCOMPARE(result->Mesaj->text(), Row(97));
+        QCOMPARE(result->Mesaj->text(), Decrypted(InFolder(Folder()), files));
         QCOMPARE(highestBar, steps);
         QCOMPARE(int(dir->Entries().size()), files + 2);
         QVERIFY(ReadBytes(*dir / "f1000") == PatternBytes(100, 0));
@@ -182,13 +203,13 @@ private slots:
             WriteBytes(*dir / name, PatternBytes(500));
         StartFolder(1);
         WaitForBatch();
-        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(result->Mesaj->text(), Encrypted(InFolder(Folder()), 3));
         for (const std::string& name : names)
             QVERIFY2(fs::exists(*dir / (name + ".zrk")), name.c_str());
         result->hide();
         StartFolder(2);
         WaitForBatch();
-        QCOMPARE(result->Mesaj->text(), Row(97));
+        QCOMPARE(result->Mesaj->text(), Decrypted(InFolder(Folder()), 3));
         for (const std::string& name : names)
             QVERIFY2(ReadBytes(*dir / name) == PatternBytes(500), name.c_str());
     }
@@ -201,7 +222,7 @@ private slots:
         fs::copy_file(*dir / "a.zrk", *dir / "b.ZRK");
         StartFolder(2);
         WaitForBatch();
-        QCOMPARE(result->Mesaj->text(), Row(97));
+        QCOMPARE(result->Mesaj->text(), Decrypted(InFolder(Folder()), 1));
         QCOMPARE(dir->Entries(), (Names{"a", "b.ZRK"}));
 
         result->hide();
@@ -230,31 +251,173 @@ private slots:
         QCOMPARE(dir->Entries(), Names{"x.ZRK"});
     }
 
-    // The first failed file stops the batch, and the batch's report is row 99 whatever the cause (a
-    // wrong password, a damaged file); later files are untouched.
+    // The first failed file stops the batch. The report names where the batch ran (the folder, or the
+    // number of files handed over), how many files were done, the file that stopped it with the reason
+    // its own job gives for that error (a damaged file, a wrong password, a full disk), and how many
+    // files the batch left untouched after it; the failed file and the later ones keep their contents.
     void failedFileStopsTheBatch_data() {
-        QTest::addColumn<bool>("damaged");
-        QTest::newRow("wrong password") << false;
-        QTest::newRow("damaged file") << true;
+        QTest::addColumn<int>("direction");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("failing"); // index of the file that fails, of five
+        QTest::addColumn<bool>("fromList");
+        QTest::newRow("decryption, third of five damaged") << 2 << "damaged" << 2 << false;
+        QTest::newRow("decryption, fourth has another password, list") << 2 << "password" << 3 << true;
+        QTest::newRow("decryption, first has another password") << 2 << "password" << 0 << false;
+        QTest::newRow("encryption, disk full at the third") << 1 << "full" << 2 << false;
+        QTest::newRow("encryption, disk full at the second, list") << 1 << "full" << 1 << true;
     }
     void failedFileStopsTheBatch() {
-        QFETCH(bool, damaged);
-        MakeFiles(3);
-        for (int i = 0; i < 3; ++i) {
-            const std::string file = *dir / ("f" + std::to_string(1000 + i));
-            RemoveSource(file, EncryptOneFile(file, "pw", {}));
+        QFETCH(int, direction);
+        QFETCH(QString, fault);
+        QFETCH(int, failing);
+        QFETCH(bool, fromList);
+        MakeFiles(5);
+        Names files;
+        for (int i = 0; i < 5; ++i) {
+            std::string file = *dir / ("f" + std::to_string(1000 + i));
+            if (direction == 2) {
+                RemoveSource(file, EncryptOneFile(file, fault == "password" && i == failing ? "other" : "pw", {}));
+                file += ".zrk";
+            }
+            files.push_back(file);
         }
-        if (damaged) WriteBytes(*dir / "f1000.zrk", {1, 2, 3});
-        const auto first = ReadBytes(*dir / "f1000.zrk"), second = ReadBytes(*dir / "f1001.zrk");
-        StartFolder(2, damaged ? "pw" : "wrong");
+        const std::string failed = files[std::size_t(failing)];
+        if (fault == "damaged") fs::resize_file(failed, fs::file_size(failed) / 2);
+        if (fault == "full") {
+            SetFileEventHook([name = NamePart(failed) + ".zrk"](FileEvent event, const std::string& path) {
+                return event == FileEvent::SyncFile && NamePart(path) == name ? ENOSPC : 0;
+            });
+        }
+        struct RemoveHook {
+            ~RemoveHook() { SetFileEventHook({}); }
+        } removeHook;
+        std::vector<std::vector<std::uint8_t>> before;
+        for (const std::string& file : files)
+            before.push_back(ReadBytes(file));
+
+        // What the file's own job says about it.
+        if (direction == 1)
+            jobs::JobThread::Start<TSifrele>(QString::fromStdString(failed), QString("pw"), true, false);
+        else
+            jobs::JobThread::Start<TSifreCoz>(QString::fromStdString(failed), QString("pw"), false, true);
+        QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(result->isVisible());
+        const QString reason = result->Mesaj->text();
+        if (fault == "password")
+            QCOMPARE(reason, Row(99));
+        else
+            QVERIFY2(reason != Row(99) && !reason.isEmpty(), qPrintable(reason));
+        result->hide();
+        State().EncryptFailed = State().DecryptFailed = false;
+
+        if (fromList) {
+            State().StartMode = 4;
+            State().CmdLineFiles = files;
+            State().CmdLineFileCount = 5;
+        }
+        StartFolder(direction);
         QTRY_VERIFY_WITH_TIMEOUT(!State().JobsActive && result->isVisible(), 20000);
         QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
         QCoreApplication::sendPostedEvents();
-        QCOMPARE(result->Mesaj->text(), Row(99));
-        QCOMPARE(dir->Entries(), (Names{"f1000.zrk", "f1001.zrk", "f1002.zrk"}));
-        QVERIFY(ReadBytes(*dir / "f1000.zrk") == first && ReadBytes(*dir / "f1001.zrk") == second);
-        QVERIFY(!folder->isVisible()); // hidden by the failed job, not reset
+
+        const QString where = fromList ? OfList(5) : InFolder(Folder());
+        const QString expected = (direction == 1 ? Encrypted(where, failing, 96) : Decrypted(where, failing, 98)) +
+                                 StoppedAt(failed, reason, 4 - failing);
+        QCOMPARE(result->windowTitle(), Row(39));
+        QCOMPARE(result->Mesaj->text(), expected);
+        for (int i = 0; i < 5; ++i) {
+            const std::string& file = files[std::size_t(i)];
+            if (i < failing) {
+                // Done: replaced by its counterpart.
+                QVERIFY2(!fs::exists(file), file.c_str());
+                QVERIFY(fs::exists(direction == 1 ? file + ".zrk" : file.substr(0, file.size() - 4)));
+            } else {
+                QVERIFY2(ReadBytes(file) == before[std::size_t(i)], file.c_str());
+            }
+        }
+        QCOMPARE(int(dir->Entries().size()), 5);
+        // Everything is as after any other end of a batch.
+        QVERIFY(!folder->isVisible());
+        QCOMPARE(folder->Durum->maximum(), 100);
+        QCOMPARE(folder->Durum->value(), 0);
+        QCOMPARE(folder->mesaj->text(), Row(direction == 1 ? 43 : 44));
+        QCOMPARE(folder->windowTitle(), Row(23));
         QVERIFY(main->window.isVisible());
+    }
+
+    // The report in words, not only in rows: a damaged third file of five in a folder, in English.
+    void stoppedReportReadsWell() {
+        MakeFiles(5);
+        for (int i = 0; i < 5; ++i) {
+            const std::string file = *dir / ("f" + std::to_string(1000 + i));
+            RemoveSource(file, EncryptOneFile(file, "pw", {}));
+        }
+        WriteBytes(*dir / "f1002.zrk", {1, 2, 3});
+        StartFolder(2);
+        QTRY_VERIFY_WITH_TIMEOUT(!State().JobsActive && result->isVisible(), 20000);
+        QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
+        QCoreApplication::sendPostedEvents();
+        const QStringList lines = result->Mesaj->text().split("\r\n");
+        QVERIFY2(lines.size() == 6, qPrintable(result->Mesaj->text()));
+        QCOMPARE(lines[0], QString("Unable to Decrypt The Files Specified"));
+        QCOMPARE(lines[1], "Folder: \"" + QString::fromStdString(Folder()) + "\"");
+        QCOMPARE(lines[2], QString("Files decrypted: 2"));
+        QCOMPARE(lines[3], "Stopped at the file: \"" + QString::fromStdString(*dir / "f1002.zrk") + "\"");
+        QVERIFY(lines[4] != QString("The Password is Wrong"));
+        QCOMPARE(lines[5], QString("Files left untouched: 2"));
+    }
+
+    // Every text of the folder window names the direction that runs, in both languages: the running
+    // text and caption while a batch runs, and after it ends the choose-a-folder text of its direction
+    // and the plain choose-a-folder caption, so that nothing of one direction stays for the other.
+    void folderWindowNamesTheDirection_data() {
+        QTest::addColumn<int>("language");
+        QTest::newRow("Turkish") << int(kLanguageTurkish);
+        QTest::newRow("English") << int(kLanguageEnglish);
+    }
+    void folderWindowNamesTheDirection() {
+        QFETCH(int, language);
+        Lang().ActiveLanguage = static_cast<std::uint8_t>(language);
+        Lang().CopySet();
+        struct BackToEnglish {
+            ~BackToEnglish() {
+                Lang().ActiveLanguage = kLanguageEnglish;
+                Lang().CopySet();
+            }
+        } backToEnglish;
+        folder->UpdateCaptions();
+        MakeFiles(2);
+        for (int direction : {1, 2, 1}) {
+            result->hide();
+            {
+                // Mid-way: the first output coming into being, or the first source going.
+                FileEventGate gate(direction == 1 ? OutputCreation() : FileEvent::Remove, NameIs("f1000.zrk"));
+                StartFolder(direction);
+                QTRY_VERIFY(gate.Reached());
+                QCoreApplication::sendPostedEvents();
+                QCOMPARE(folder->mesaj->text(), Row(direction == 1 ? 91 : 92));
+                QCOMPARE(folder->windowTitle(), Row(direction == 1 ? 91 : 92));
+            }
+            WaitForBatch();
+            QCOMPARE(result->Mesaj->text(),
+                     direction == 1 ? Encrypted(InFolder(Folder()), 2) : Decrypted(InFolder(Folder()), 2));
+            QCOMPARE(folder->mesaj->text(), Row(direction == 1 ? 43 : 44));
+            QCOMPARE(folder->windowTitle(), Row(23));
+        }
+        // A batch stopped with the cancel button resets the captions too.
+        result->hide();
+        {
+            FileEventGate gate(FileEvent::Remove, NameIs("f1000.zrk"));
+            StartFolder(2);
+            QTRY_VERIFY(gate.Reached());
+            folder->iptal->click();
+        }
+        QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(folder->mesaj->text(), Row(44));
+        QCOMPARE(folder->windowTitle(), Row(23));
+        QCOMPARE(folder->Durum->maximum(), 100);
     }
 
     // Cancel in the folder window during file 3 of 10: files 1 to 3 are done, 4 to 10 untouched, no
@@ -290,7 +453,7 @@ private slots:
         QVERIFY(jobs::JobThread::WaitForAll(std::chrono::seconds(20)));
         QCoreApplication::sendPostedEvents();
         QVERIFY(result->isVisible());
-        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(result->Mesaj->text(), Encrypted(InFolder(other.Path().string() + "/"), 4));
         QCOMPARE(other.Entries(), (Names{"a.zrk", "b.zrk", "c.zrk", "d.zrk"}));
     }
 
@@ -360,11 +523,13 @@ private slots:
                         : std::system_error(EAGAIN, std::generic_category(), "Cannot start a thread").what();
         QVERIFY(result->isVisible());
         QCOMPARE(result->windowTitle(), Row(39));
-        QCOMPARE(result->Mesaj->text(), Row(direction == 1 ? 96 : 94) + "\r\n" + message);
+        const QString where = InFolder(Folder());
+        QCOMPARE(result->Mesaj->text(), (direction == 1 ? Encrypted(where, 1, 96) : Decrypted(where, 1, 98)) +
+                                            StoppedAt(*dir / second, message, 1));
         QVERIFY(!State().JobsActive);
         QVERIFY(main->window.isVisible());
         QVERIFY(!folder->isVisible());
-        QCOMPARE(folder->mesaj->text(), Row(43));
+        QCOMPARE(folder->mesaj->text(), Row(direction == 1 ? 43 : 44));
         const Names expected =
             direction == 1 ? Names{"f1000.zrk", "f1001", "f1002"} : Names{"f1000", "f1001.zrk", "f1002.zrk"};
         QCOMPARE(dir->Entries(), expected);
@@ -446,7 +611,7 @@ private slots:
         State().ProgramFolder = dir->Path().parent_path().string() + "/";
         StartFolder(1);
         WaitForBatch();
-        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(result->Mesaj->text(), Encrypted(InFolder(Folder()), 1));
         QCOMPARE(dir->Entries(), (Names{"f1000.zrk"}));
     }
 
@@ -479,7 +644,7 @@ private slots:
         WriteBytes(*dir / "c.ZRK", PatternBytes(100, 3));
         StartFolder(1);
         WaitForBatch();
-        QCOMPARE(result->Mesaj->text(), Row(95));
+        QCOMPARE(result->Mesaj->text(), Encrypted(InFolder(Folder()), 2));
         QCOMPARE(dir->Entries(), (Names{"a.txt.zrk", "b.zrk", "c.ZRK.zrk"}));
         QCOMPARE(ReadBytes(*dir / "b.zrk"), (std::vector<std::uint8_t>{1, 2, 3}));
         QCOMPARE(highestBar, 2);
@@ -491,7 +656,8 @@ private slots:
         State().CmdLineFileCount = 2;
         StartFolder(1);
         WaitForBatch();
-        QCOMPARE(result->Mesaj->text(), Row(95));
+        // A list counts every file handed over; the one already encrypted is not done again.
+        QCOMPARE(result->Mesaj->text(), Encrypted(OfList(2), 1));
         QCOMPARE(dir->Entries(), (Names{"a.txt.zrk", "b.zrk", "c.ZRK.zrk", "d.zrk"}));
         QCOMPARE(ReadBytes(*dir / "b.zrk"), (std::vector<std::uint8_t>{1, 2, 3}));
     }

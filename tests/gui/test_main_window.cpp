@@ -35,6 +35,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Calls `onShow` each time `watched` is shown.
+class ShowWatch : public QObject {
+public:
+    ShowWatch(QWidget* watched, std::function<void()> onShow) : watched_(watched), onShow_(std::move(onShow)) {
+        watched_->installEventFilter(this);
+    }
+    ~ShowWatch() override { watched_->removeEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == watched_ && event->type() == QEvent::Show) onShow_();
+        return false;
+    }
+
+private:
+    QWidget* watched_;
+    std::function<void()> onShow_;
+};
+
 QString Row(int row) {
     return QString::fromStdString(Lang().Row(row));
 }
@@ -339,12 +356,20 @@ private slots:
             QCOMPARE(p.main->Coz->isChecked(), decrypt);
             p.main->pass1->setText("pw");
             p.main->pass2->setText("pw");
+            // The folder window's text when the hand-over shows it names the direction.
+            QString shownWith;
+            ShowWatch watch(&p.folder, [&] { shownWith = p.folder.mesaj->text(); });
             p.main->islemClick();
+            QCOMPARE(shownWith, Row(decrypt ? 44 : 43));
+            QCOMPARE(p.folder.mesaj->text(), Row(decrypt ? 92 : 91));
             QCOMPARE(int(State().BatchDirection), decrypt ? 2 : 1);
             QCOMPARE(State().BatchFileList.size(), std::size_t(decrypt ? 2 : 3));
             QVERIFY(State().BatchPassword.empty() && !State().BatchFromMain); // used once
             QTRY_VERIFY(p.result.isVisible() && !State().JobsActive);
-            QCOMPARE(p.result.Mesaj->text(), Row(decrypt ? 97 : 95));
+            // A list handed over is named by its number of files.
+            QCOMPARE(p.result.Mesaj->text(),
+                     Row(decrypt ? 97 : 95) + "\r\n" + Row(kRowBatchFileCount).arg(decrypt ? 2 : 3) + "\r\n" +
+                         Row(decrypt ? kRowBatchDecryptedCount : kRowBatchEncryptedCount).arg(decrypt ? 2 : 3));
             const std::vector<std::string> after = decrypt ? std::vector<std::string>{"a", "b.txt", "c"}
                                                            : std::vector<std::string>{"a.zrk", "b.txt.zrk", "c.zrk"};
             QCOMPARE(dir.Entries(), after);
@@ -911,7 +936,9 @@ private slots:
         QCOMPARE(p.folder.mesaj->text(), Row(91));
         QTRY_VERIFY_WITH_TIMEOUT(p.result.isVisible(), 20000);
         QTRY_VERIFY(!State().JobsActive && p.main->isVisible());
-        QCOMPARE(p.result.Mesaj->text(), Row(95));
+        QCOMPARE(p.result.Mesaj->text(), Row(95) + "\r\n" +
+                                             Row(kRowBatchFolder).arg(QString::fromStdString(files.Path().string())) +
+                                             "\r\n" + Row(kRowBatchEncryptedCount).arg(2));
         QCOMPARE(files.Entries(), (std::vector<std::string>{"a.txt.zrk", "b.txt.zrk", "sub"}));
         QVERIFY(p.main->pass1->text().isEmpty() && p.main->DosyaYolu->text().isEmpty());
     }

@@ -250,16 +250,27 @@ private slots:
         QCOMPARE(toBack.count(), 1);
     }
 
+    // A status text takes the label's place; the bar goes on showing its own figure, also while it
+    // moves under the status text, and only its percentage: 5 of a maximum of 50 is 10%.
     void statusTextReplacesPercentage() {
         TDurumSayfasi page;
+        QVERIFY(page.Durum->isTextVisible());
+        QCOMPARE(page.Durum->text(), QStringLiteral("0%"));
         ProgressPageSink sink(&page);
         sink.SetPosition(5);
         sink.SetStatus(Lang().Row(111));
         QTRY_COMPARE(page.YuzdeDurum->text(), En(111));
         QCOMPARE(page.Durum->value(), 5);
+        QCOMPARE(page.Durum->text(), QStringLiteral("5%"));
         page.MoveBar(40); // while compressing, the bar moves under the text
         QCOMPARE(page.Durum->value(), 40);
+        QCOMPARE(page.Durum->text(), QStringLiteral("40%"));
         QCOMPARE(page.YuzdeDurum->text(), En(111));
+        page.SetBarMaximum(50);
+        page.MoveBar(5);
+        QCOMPARE(page.Durum->text(), QStringLiteral("10%"));
+        // The figure fits inside the bar's height.
+        QVERIFY(page.Durum->fontMetrics().height() <= page.Durum->height());
     }
 
     // A fast job's positions reach the page at most once per interval, so the user-interface thread is

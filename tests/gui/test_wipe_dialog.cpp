@@ -57,10 +57,18 @@ class WipeDialogTest : public QObject {
 
     QString P(const char* name) const { return QString::fromStdString(*dir / name); }
 
+    // The confirmation of wiping `path` with the method chosen: the file, the method and the warning, with
+    // No as the default button.
+    static QString Confirmation(const QString& path) {
+        const QString method = QString::fromStdString(Lang().WipeMethodName(State().SelectedWipeMethod)).trimmed();
+        return Row(kRowWipeConfirmFile).arg(path) + "\r\n" + Row(kRowWipeConfirmMethod).arg(method) + "\r\n\r\n" +
+               Row(50);
+    }
     // The open dialog answered with `path`, then the confirmation with `answer`.
     static void ScriptChoice(DialogScript& script, const QString& path, QMessageBox::StandardButton answer) {
         script.ExpectOpenFile().Caption(Row(49)).Filter(Row(45)).Answer(path);
-        script.ExpectMessage(Row(47), Row(50), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+        script.ExpectMessage(Row(47), Confirmation(path), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+            .DefaultButton(QMessageBox::No)
             .Answer(answer);
     }
     void WaitForReport() {
@@ -196,26 +204,23 @@ private slots:
         QCOMPARE(quits, 1);
     }
 
-    // The whole deletion: the file and its random name are gone, the counter is shown bare (past 100
-    // for a small file with many passes, where the bar stops at 100), and the success report follows.
+    // The whole deletion: the file and its random name are gone, the success report follows, and the
+    // counter and the bar end on 100, wherever the wipe's own count stopped (one step for a single
+    // block, past 100 for a small file with many passes).
     void deletesTheChosenFile_data() {
         QTest::addColumn<int>("item");
         QTest::addColumn<int>("size");
         QTest::addColumn<bool>("inMemory");
-        QTest::addColumn<QString>("percent");
-        QTest::addColumn<int>("bar");
-        // 100 bytes, 1 pass: one block, one step.
-        QTest::newRow("fastest, 100 bytes") << 0 << 100 << false << "1" << 1;
-        // 7 passes of 15 blocks, each block a step (a hundredth of the total is 32760 bytes).
-        QTest::newRow("7 passes, 468000 bytes") << 2 << 468000 << false << "105" << 100;
-        QTest::newRow("fastest, in memory") << 0 << 1 << true << "1" << 1;
+        // 100 bytes, 1 pass: one block, one step of the count.
+        QTest::newRow("fastest, 100 bytes") << 0 << 100 << false;
+        // 7 passes of 15 blocks, each block a step (a hundredth of the total is 32760 bytes): 105.
+        QTest::newRow("7 passes, 468000 bytes") << 2 << 468000 << false;
+        QTest::newRow("fastest, in memory") << 0 << 1 << true;
     }
     void deletesTheChosenFile() {
         QFETCH(int, item);
         QFETCH(int, size);
         QFETCH(bool, inMemory);
-        QFETCH(QString, percent);
-        QFETCH(int, bar);
         if (inMemory) {
 #ifdef _WIN32
             QSKIP("Windows has no memory file system");
@@ -246,8 +251,8 @@ private slots:
         QVERIFY2(QRegularExpression(expected + "$").match(result->Mesaj->text()).hasMatch(),
                  qPrintable(result->Mesaj->text()));
         QVERIFY(dir->Entries().empty());
-        QCOMPARE(dialog->SilmeYuzdeDurumu->text(), percent);
-        QCOMPARE(dialog->DurumCubugu->value(), bar);
+        QCOMPARE(dialog->SilmeYuzdeDurumu->text(), QString("100"));
+        QCOMPARE(dialog->DurumCubugu->value(), 100);
         ExpectIdle();
         QCOMPARE(dialog->SilinmekUzereSeciliDosya->toolTip(), path); // the hint keeps the last deletion
         QCOMPARE(State().WipePercent.load(), 0);
@@ -321,6 +326,43 @@ private slots:
         QVERIFY(dialog->DosyaSil_DosyaSec->isEnabled());
     }
 
+    // The confirmation names the file and the method in the language in force, and No is its default
+    // button, so that Enter alone never wipes.
+    void confirmationNamesFileAndMethod_data() {
+        QTest::addColumn<int>("language");
+        QTest::newRow("Turkish") << int(kLanguageTurkish);
+        QTest::newRow("English") << int(kLanguageEnglish);
+    }
+    void confirmationNamesFileAndMethod() {
+        QFETCH(int, language);
+        const LanguageSet set = language == kLanguageTurkish ? LanguageSet::Turkish : LanguageSet::English;
+        Lang().ActiveLanguage = static_cast<std::uint8_t>(language);
+        Lang().CopySet();
+        struct BackToEnglish {
+            ~BackToEnglish() {
+                Lang().ActiveLanguage = kLanguageEnglish;
+                Lang().CopySet();
+            }
+        } backToEnglish;
+        dialog->UpdateCaptions();
+        dialog->SilmeYontemiSecimi->setCurrentIndex(4);
+        const QString path = P("dear diary.txt");
+        WriteBytes(path.toStdString(), PatternBytes(2000));
+
+        DialogScript script;
+        ScriptChoice(script, path, QMessageBox::No);
+        dialog->DosyaSil_DosyaSec->click();
+        QVERIFY(script.VerifyDone());
+        const QString text = script.Shown().back().text;
+        const std::string_view method = SetText(set, kWipeMethodNameRow + 4);
+        QVERIFY2(text.contains("\"" + path + "\""), qPrintable(text));
+        QVERIFY2(text.contains(QString::fromUtf8(method.data(), qsizetype(method.size())).trimmed()), qPrintable(text));
+        QVERIFY2(text.endsWith(QString::fromUtf8(SetText(set, 50).data(), qsizetype(SetText(set, 50).size()))),
+                 qPrintable(text));
+        QVERIFY(ReadBytes(path.toStdString()) == PatternBytes(2000));
+        QVERIFY(!State().JobsActive);
+    }
+
     void readOnlyFileIsReportedAndKept() {
         const QString path = P("ro.txt");
         WriteBytes(path.toStdString(), PatternBytes(3000));
@@ -336,6 +378,7 @@ private slots:
                  "Unable To Delete The File\r\nCannot open file \"" + path + "\". Permission denied");
         QVERIFY(ReadBytes(path.toStdString()) == PatternBytes(3000));
         QCOMPARE(dir->Entries(), std::vector<std::string>{"ro.txt"});
+        QCOMPARE(dialog->DurumCubugu->value(), 0); // only a finished wipe shows 100
         ExpectIdle();
         QCOMPARE(State().SelectedWipeMethod.load(), 1); // the choice stays for the next try
     }

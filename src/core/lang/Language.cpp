@@ -169,7 +169,15 @@ constexpr std::string_view kTurkish[] = {
     /* 147 */ "Metin çok uzun; bir seferde en fazla %1 MB metin işlenebilir.",
     /* 148 */ "Lisans: GNU Genel Kamu Lisansı, sürüm 3 veya sonrası (GPL-3.0-or-later)",
     /* 149 */ "Zarkent özgür yazılımdır: Özgür Yazılım Vakfı'nın yayımladığı GNU Genel Kamu Lisansı'nın 3. sürümü ya da (seçiminize bağlı olarak) daha sonraki bir sürümü koşullarıyla yeniden dağıtabilir ve/veya değiştirebilirsiniz. Yararlı olacağı umuduyla, ancak HİÇBİR GARANTİ OLMADAN dağıtılır; SATILABİLİRLİK veya BELİRLİ BİR AMACA UYGUNLUK garantisi bile verilmez. Ayrıntılar için GNU Genel Kamu Lisansı'na bakın (LICENSE dosyası, https://www.gnu.org/licenses/).",
-    /* 150 */ "Zarkent, zlib (Telif hakkı © 1995-2024 Jean-loup Gailly ve Mark Adler; zlib lisansı) ve Qt (Telif hakkı © The Qt Company Ltd. ve diğer katkıda bulunanlar; GNU LGPL sürüm 3 ya da GNU GPL sürüm 2 veya 3) kullanır.",
+    /* 150 */ "Zarkent, zlib (Telif hakkı © 1995-2022 Jean-loup Gailly ve Mark Adler; zlib lisansı) ve Qt (Telif hakkı © The Qt Company Ltd. ve diğer katkıda bulunanlar; GNU LGPL sürüm 3 ya da GNU GPL sürüm 2 veya 3) kullanır.",
+    /* 151 */ "Klasör: \"%1\"",
+    /* 152 */ "%1 dosya",
+    /* 153 */ "Şifrelenen dosya: %1",
+    /* 154 */ "Çözümlenen dosya: %1",
+    /* 155 */ "İşlem bu dosyada durdu: \"%1\"",
+    /* 156 */ "Dokunulmadan kalan dosya: %1",
+    /* 157 */ "Silinecek dosya: \"%1\"",
+    /* 158 */ "Silme yöntemi: %1",
 };
 constexpr std::string_view kEnglish[] = {
     "", // row 0 is not used
@@ -328,7 +336,15 @@ constexpr std::string_view kEnglish[] = {
     /* 147 */ "The text is too long; at most %1 MB of text can be handled at a time.",
     /* 148 */ "Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later)",
     /* 149 */ "Zarkent is free software: you can redistribute it and/or modify it under the terms of the GNU General Public License as published by the Free Software Foundation, either version 3 of the License, or (at your option) any later version. It is distributed in the hope that it will be useful, but WITHOUT ANY WARRANTY; without even the implied warranty of MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE. See the GNU General Public License for more details (the LICENSE file, https://www.gnu.org/licenses/).",
-    /* 150 */ "Zarkent uses zlib (Copyright © 1995-2024 Jean-loup Gailly and Mark Adler; zlib licence) and Qt (Copyright © The Qt Company Ltd. and other contributors; GNU LGPL version 3 or GNU GPL version 2 or 3).",
+    /* 150 */ "Zarkent uses zlib (Copyright © 1995-2022 Jean-loup Gailly and Mark Adler; zlib licence) and Qt (Copyright © The Qt Company Ltd. and other contributors; GNU LGPL version 3 or GNU GPL version 2 or 3).",
+    /* 151 */ "Folder: \"%1\"",
+    /* 152 */ "%1 files",
+    /* 153 */ "Files encrypted: %1",
+    /* 154 */ "Files decrypted: %1",
+    /* 155 */ "Stopped at the file: \"%1\"",
+    /* 156 */ "Files left untouched: %1",
+    /* 157 */ "File to wipe: \"%1\"",
+    /* 158 */ "Wipe method: %1",
 };
 // clang-format on
 

@@ -15,7 +15,7 @@
 
 namespace zarkent {
 
-inline constexpr int kLanguageRowCount = 150;
+inline constexpr int kLanguageRowCount = 158;
 
 // Values of LanguageTable::ActiveLanguage (and of the stored language setting).
 inline constexpr std::uint8_t kLanguageTurkish = 1;
@@ -59,6 +59,17 @@ inline constexpr int kRowTextTooLarge = 147;
 inline constexpr int kRowLicence = 148;
 inline constexpr int kRowLicenceNotice = 149;
 inline constexpr int kRowThirdPartyNotices = 150;
+// What a batch reports: where it ran (a folder, or a count of files handed over), how many files it
+// did, the file that stopped it and how many it left untouched after that file.
+inline constexpr int kRowBatchFolder = 151;
+inline constexpr int kRowBatchFileCount = 152;
+inline constexpr int kRowBatchEncryptedCount = 153;
+inline constexpr int kRowBatchDecryptedCount = 154;
+inline constexpr int kRowBatchStoppedAt = 155;
+inline constexpr int kRowBatchUntouched = 156;
+// The wipe confirmation names the file and the method.
+inline constexpr int kRowWipeConfirmFile = 157;
+inline constexpr int kRowWipeConfirmMethod = 158;
 
 // The three immutable sets a table can have in force.
 enum class LanguageSet : std::uint8_t { BuiltIn, Turkish, English };

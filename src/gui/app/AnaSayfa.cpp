@@ -627,7 +627,7 @@ void TSayfa1::islemClick() {
         }
         state.CmdLineFileCount = static_cast<std::int32_t>(state.CmdLineFiles.size());
         state.BatchFileList = state.CmdLineFiles;
-        HandOverToFolderWindow(43);
+        HandOverToFolderWindow(state.BatchDirection == 2 ? 44 : 43);
         return;
     }
     const std::optional<std::string> file = PathFieldBytes();

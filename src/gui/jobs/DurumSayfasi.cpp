@@ -24,7 +24,10 @@ TDurumSayfasi::TDurumSayfasi(QWidget* parent)
     Durum->setGeometry(8, 12, 416, 17);
     Durum->setRange(0, 100);
     Durum->setValue(0);
-    Durum->setTextVisible(false); // the percentage has its own label
+    // The bar carries its own figure, also while the label shows a status text instead of the percentage.
+    Durum->setTextVisible(true);
+    Durum->setFormat(QStringLiteral("%p%"));
+    Durum->setAlignment(Qt::AlignCenter);
 
     DurumBasligi = new QLabel(QString::fromUtf8("Durum"), this);
     DurumBasligi->move(8, 35);

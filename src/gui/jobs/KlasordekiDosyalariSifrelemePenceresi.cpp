@@ -90,15 +90,22 @@ void TKlasoriciSifrelemePenceresi::SetBarMaximum(int maximum) {
 }
 
 void TKlasoriciSifrelemePenceresi::Kapat() {
+    ResetForNextBatch();
+    close();
+}
+
+void TKlasoriciSifrelemePenceresi::ResetForNextBatch() {
     Durum->setMaximum(100);
     Durum->setValue(0);
-    mesaj->setText(Row(43));
-    close();
+    // The in-progress caption must not stay for a later batch, which may run the other way.
+    mesaj->setText(Row(State().BatchDirection == 2 ? 44 : 43));
+    setWindowTitle(Row(23));
 }
 
 void TKlasoriciSifrelemePenceresi::iptalClick() {
     State().BatchStopRequested = true;
-    Durum->setValue(0);
+    // A stopped batch never resets the window itself.
+    ResetForNextBatch();
     if (host_) host_->ShowMainWindow();
     close();
 }
@@ -163,6 +170,7 @@ void TKlasoriciSifrelemePenceresi::baslaClick() {
 
 bool TKlasoriciSifrelemePenceresi::PrepareList() {
     SharedState& state = State();
+    batchFolder_.clear();
     if (state.StartMode == 4) {
         state.BatchFileList = state.CmdLineFiles;
         return true;
@@ -197,6 +205,7 @@ bool TKlasoriciSifrelemePenceresi::PrepareList() {
     // finished .zrk files of an earlier run are not encrypted a second time.
     const bool encrypt = state.BatchDirection == 1;
     FolderScan scan = ListFolderFiles(state.BatchFolder, encrypt ? "*.*" : "*.zrk", encrypt);
+    batchFolder_ = std::move(state.BatchFolder);
     state.BatchFolder.clear();
     state.BatchFileList = std::move(scan.files);
     state.ScanCount = scan.count;
@@ -218,9 +227,11 @@ void TKlasoriciSifrelemePenceresi::StartBatch() {
     const bool encrypt = state.BatchDirection == 1;
     try {
         if (encrypt)
-            jobs::JobThread::Start<TTopluSifrele>(state.BatchFileList, state.BatchPassword, state.CmdLineFileCount);
+            jobs::JobThread::Start<TTopluSifrele>(state.BatchFileList, state.BatchPassword, state.CmdLineFileCount,
+                                                  batchFolder_);
         else
-            jobs::JobThread::Start<TTopluCozumle>(state.BatchFileList, state.BatchPassword, state.CmdLineFileCount);
+            jobs::JobThread::Start<TTopluCozumle>(state.BatchFileList, state.BatchPassword, state.CmdLineFileCount,
+                                                  batchFolder_);
     } catch (const std::exception& e) {
         // More files than a batch takes: the window stays open.
         dialogs::ShowMessage(this, Row(39), QString::fromLocal8Bit(e.what()), QMessageBox::Critical, QMessageBox::Ok);

@@ -49,7 +49,8 @@ public:
     // What the batch jobs do to the window (user-interface thread).
     void StepBar();
     void SetBarMaximum(int maximum);
-    // Bar maximum 100 and position 0, the select-a-folder message, and the window closes.
+    // Bar maximum 100 and position 0, the select-a-folder message of the direction in force, the
+    // select-a-folder caption, and the window closes.
     void Kapat();
 
     // Rewrites the captions from the language table in force.
@@ -72,10 +73,12 @@ private:
     // Steps 3 to 8 of the start: the list for the batch; false when there is nothing to start.
     bool PrepareList();
     void StartBatch();
+    void ResetForNextBatch();
 
     FolderWindowHost* host_ = nullptr;
     QWidget* passwordDialog_ = nullptr;
     std::string batchPasswordAgain_;
+    std::string batchFolder_; // the folder of the list being started; empty for files handed over
     std::shared_ptr<UiChannel> channel_;
 };
 

@@ -134,6 +134,8 @@ void SingleFileJob::Run(const Direction& direction) {
     failed = false;
     FStartTime = std::chrono::steady_clock::now();
     auto fail = [&](const QString& message) {
+        FFailed = true;
+        FFailureText = message;
         if (direction.hidesFolderWindow) windows_.HideFolderWindow();
         failed = true;
         state.JobsActive = false;

@@ -30,6 +30,12 @@ QString SuccessText(int row, std::chrono::steady_clock::duration elapsed);
 class SingleFileJob : public jobs::JobThread {
     Q_OBJECT
 
+public:
+    // Whether the run failed, and its message: the text the job reports (or would report) for it. Read
+    // them once the job has ended; a success or a cancel is no failure.
+    bool Failed() const { return FFailed; }
+    QString FailureText() const { return FFailureText; }
+
 protected:
     struct Direction;
     static const Direction Encryption;
@@ -49,6 +55,8 @@ protected:
     std::string FFileName;
     bool FShowResult;
     bool FShowProgress;
+    bool FFailed = false;
+    QString FFailureText;
     JobWindows windows_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -24,12 +25,6 @@ namespace zarkent {
 
 namespace {
 
-// A failure inside the loop over the files; an empty message means a failed file, whose single-file
-// job has already said (or, inside a batch, not said) why.
-struct BatchFailure {
-    std::string message;
-};
-
 std::mutex fileStartHookMutex;
 std::function<void(const std::string&)> fileStartHook;
 
@@ -42,19 +37,22 @@ void RunFileStartHook(const std::string& file) {
     if (hook) hook(file);
 }
 
-template <class Job> bool RunOne(const std::string& file, const std::string& password, std::atomic<bool>& failed) {
+// Runs the single-file job of one file and waits for it. Returns the job's own failure text when the
+// file failed: the batch passes on what the job found (a wrong password, a damaged file, a full disk),
+// and decides by this job's outcome, not by a flag another job running beside it may have set.
+template <class Job> std::optional<QString> RunOne(const std::string& file, const std::string& password) {
     RunFileStartHook(file);
-    jobs::JobThread::StartOwned<Job>(file, password, false, false)->WaitFor();
-    return !failed;
+    const auto job = jobs::JobThread::StartOwned<Job>(file, password, false, false);
+    job->WaitFor();
+    if (!job->Failed()) return std::nullopt;
+    return job->FailureText();
 }
 
-// The message of a failure inside the loop, called from its catch-all handler. Only a failed file has
-// none; anything else (a job that could not be started, memory running out) says what it was.
-std::string FailureMessage() {
+// The message of a failure that escaped the work on a file (a job that could not be started, memory
+// running out), called from its catch-all handler.
+QString FailureMessage() {
     try {
         throw;
-    } catch (const BatchFailure& failure) {
-        return failure.message;
     }
 #ifdef ZARKENT_HAS_FORCED_UNWIND
     catch (abi::__forced_unwind&) {
@@ -62,11 +60,20 @@ std::string FailureMessage() {
     }
 #endif
     catch (const std::exception& e) {
-        const std::string message = e.what();
-        return message.empty() ? std::string("Unknown error") : message;
+        const QString message = QString::fromLocal8Bit(e.what());
+        return message.isEmpty() ? QStringLiteral("Unknown error") : message;
     } catch (...) {
-        return "Unknown error";
+        return QStringLiteral("Unknown error");
     }
+}
+
+// Which names each batch takes: the encryption batch passes .zrk names over, the decryption batch
+// all others.
+bool IsPlainFileName(const std::string& file) {
+    return !IsEncryptedFileName(file);
+}
+bool IsZrkFileName(const std::string& file) {
+    return IsEncryptedFileName(file);
 }
 
 } // namespace
@@ -76,8 +83,9 @@ void BatchJob::SetFileStartHook(std::function<void(const std::string& file)> hoo
     fileStartHook = std::move(hook);
 }
 
-BatchJob::BatchJob(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count)
-    : JobThread(key), windows_(CurrentJobWindows()) {
+BatchJob::BatchJob(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count,
+                   std::string folder)
+    : JobThread(key), windows_(CurrentJobWindows()), folder_(std::move(folder)) {
     if (count > static_cast<std::int32_t>(MaxBatchFiles)) throw ZarkentError(Lang().Row(107));
     SharedState& state = State();
     state.BatchStopRequested = false;
@@ -116,29 +124,53 @@ void BatchJob::Finish() {
     if (state.CloseWhenJobsFinish) windows_.CloseMainWindow();
 }
 
+QString BatchJob::Where() const {
+    if (folder_.empty()) return Row(kRowBatchFileCount).arg(FFiles.size());
+    return Row(kRowBatchFolder).arg(ShownPath(folder_));
+}
+
+QString BatchJob::DoneText(int titleRow, int countRow, int done) const {
+    return Row(titleRow) + "\r\n" + Where() + "\r\n" + Row(countRow).arg(done);
+}
+
+QString BatchJob::StoppedText(int titleRow, int countRow, int done, std::size_t stoppedAt, const QString& reason,
+                              bool (*takes)(const std::string& file)) const {
+    const auto untouched =
+        std::count_if(FFiles.begin() + static_cast<std::ptrdiff_t>(stoppedAt) + 1, FFiles.end(), takes);
+    return DoneText(titleRow, countRow, done) + "\r\n" + Row(kRowBatchStoppedAt).arg(ShownPath(FFiles[stoppedAt])) +
+           "\r\n" + reason + "\r\n" + Row(kRowBatchUntouched).arg(untouched);
+}
+
 void TTopluSifrele::Execute() {
     SharedState& state = State();
     state.EncryptFailed = false; // a failure of an earlier job is not this batch's
-    std::optional<std::string> failure;
+    int done = 0;
+    std::size_t current = 0;
+    std::optional<QString> failure;
     try {
-        for (const std::string& file : FFiles) {
+        for (; current < FFiles.size(); ++current) {
+            const std::string& file = FFiles[current];
             // Already encrypted (a finished file of an earlier, stopped run): never a second time.
             if (IsEncryptedFileName(file)) continue;
             Count();
             if (StopRequested()) return; // stopped: no report, nothing more
-            if (!RunOne<TSifrele>(file, FPassword, state.EncryptFailed)) throw BatchFailure{};
+            failure = RunOne<TSifrele>(file, FPassword);
+            if (failure) break;
+            ++done;
             StepIfDue();
         }
     } catch (...) {
         failure = FailureMessage();
     }
     if (failure) {
-        windows_.Report(ResultOutcome::Error, Row(96) + "\r\n" + QString::fromLocal8Bit(failure->c_str()));
+        // The failed file keeps its source; the files before it stay encrypted, those after it untouched.
+        windows_.Report(ResultOutcome::Error,
+                        StoppedText(96, kRowBatchEncryptedCount, done, current, *failure, IsPlainFileName));
         windows_.CloseFolderWindow();
         windows_.ShowMainWindow();
     } else {
         windows_.ShowMainWindow();
-        windows_.Report(ResultOutcome::Success, Row(95));
+        windows_.Report(ResultOutcome::Success, DoneText(95, kRowBatchEncryptedCount, done));
     }
     Finish();
 }
@@ -146,41 +178,34 @@ void TTopluSifrele::Execute() {
 void TTopluCozumle::Execute() {
     SharedState& state = State();
     state.DecryptFailed = false; // a failure of an earlier job is not this batch's
-    std::optional<std::string> failure;
+    int done = 0;
+    std::size_t current = 0;
+    std::optional<QString> failure;
     try {
-        int decrypted = 0;
-        for (const std::string& file : FFiles) {
+        for (; current < FFiles.size(); ++current) {
+            const std::string& file = FFiles[current];
             if (StopRequested()) return;
             Count();
             // Only names ending exactly in ".zrk"; the others are passed over.
             if (!IsEncryptedFileName(file)) continue;
-            if (!RunOne<TSifreCoz>(file, FPassword, state.DecryptFailed)) throw BatchFailure{};
+            failure = RunOne<TSifreCoz>(file, FPassword);
+            if (failure) break;
             StepIfDue();
-            ++decrypted;
+            ++done;
         }
-        if (decrypted == 0) throw BatchFailure{Lang().Row(108)};
     } catch (...) {
         failure = FailureMessage();
     }
-    bool reported = false;
+    windows_.ShowMainWindow();
     if (failure) {
-        windows_.ShowMainWindow();
-        if (!failure->empty()) {
-            windows_.Report(ResultOutcome::Error, Row(94) + "\r\n" + QString::fromLocal8Bit(failure->c_str()));
-            windows_.CloseFolderWindow();
-            reported = true;
-        }
-    }
-    if (state.DecryptFailed) {
-        // Whatever the failed file's own report said, the batch says the password is wrong; the
-        // folder window stays as the failed job left it.
-        windows_.Report(ResultOutcome::Error, Row(99));
-        state.JobsActive = false;
-        return;
-    }
-    if (!reported) {
-        windows_.ShowMainWindow();
-        windows_.Report(ResultOutcome::Success, Row(97));
+        // The failed file's job has reported its own error; the batch's report takes its place and says
+        // where the batch stopped and why. The folder window is reset like after any other end.
+        windows_.Report(ResultOutcome::Error,
+                        StoppedText(98, kRowBatchDecryptedCount, done, current, *failure, IsZrkFileName));
+    } else if (done == 0) {
+        windows_.Report(ResultOutcome::Error, Row(94) + "\r\n" + Row(108));
+    } else {
+        windows_.Report(ResultOutcome::Success, DoneText(97, kRowBatchDecryptedCount, done));
     }
     Finish();
 }

@@ -6,6 +6,8 @@
 // single-file job's. The batch moves the folder window's bar, stops between files when asked, and
 // reports one outcome for the whole list.
 
+#include <QString>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,7 +30,9 @@ protected:
     // Refuses more than 10000 files (the message is language row 107; nothing runs and no flag
     // changes); otherwise clears BatchStopRequested, sets JobsActive, takes the list up to its first
     // empty entry, sets the folder bar's maximum for fewer than 100 files and hides the main window.
-    BatchJob(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count);
+    // `folder` is the folder the list was taken from, empty for a list of files handed over.
+    BatchJob(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count,
+             std::string folder);
     ~BatchJob() override;
 
     // Whether the user stopped the batch (folder window) or a single-file job (progress page).
@@ -40,6 +44,14 @@ protected:
     // program ended when the user asked for it while the batch ran.
     void Finish();
 
+    // The reports: where the batch ran (the folder, or the number of files handed over); a title row
+    // with where and how many files were done; and for a batch stopped by the file at `stoppedAt`, that
+    // file with the reason, and how many of the later files that `takes` would have processed remain.
+    QString Where() const;
+    QString DoneText(int titleRow, int countRow, int done) const;
+    QString StoppedText(int titleRow, int countRow, int done, std::size_t stoppedAt, const QString& reason,
+                        bool (*takes)(const std::string& file)) const;
+
     std::string FPassword;
     std::vector<std::string> FFiles;
     std::int32_t FCount;
@@ -47,6 +59,7 @@ protected:
     JobWindows windows_;
 
 private:
+    std::string folder_;
     int sinceStep_ = 0;
 };
 
@@ -54,8 +67,9 @@ class TTopluSifrele : public BatchJob {
     Q_OBJECT
 
 public:
-    TTopluSifrele(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count)
-        : BatchJob(key, files, std::move(password), count) {}
+    TTopluSifrele(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count,
+                  std::string folder = {})
+        : BatchJob(key, files, std::move(password), count, std::move(folder)) {}
 
 protected:
     void Execute() override;
@@ -65,8 +79,9 @@ class TTopluCozumle : public BatchJob {
     Q_OBJECT
 
 public:
-    TTopluCozumle(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count)
-        : BatchJob(key, files, std::move(password), count) {}
+    TTopluCozumle(StartKey key, const std::vector<std::string>& files, std::string password, std::int32_t count,
+                  std::string folder = {})
+        : BatchJob(key, files, std::move(password), count, std::move(folder)) {}
 
 protected:
     void Execute() override;

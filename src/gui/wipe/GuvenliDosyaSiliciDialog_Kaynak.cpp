@@ -230,8 +230,12 @@ void TGuvenliDosyaSiliciDialog::DosyaSil_DosyaSecClick() {
         dialogs::ShowMessage(this, Row(39), Row(37), QMessageBox::Warning, QMessageBox::Ok);
         return;
     }
-    if (dialogs::ShowMessage(this, Row(47), Row(50), QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) !=
-        QMessageBox::Yes)
+    // The question names what is about to be lost for good; Enter alone must not confirm it.
+    const QString question = Row(kRowWipeConfirmFile).arg(chosen) + "\r\n" +
+                             Row(kRowWipeConfirmMethod).arg(SilmeYontemiSecimi->currentText().trimmed()) + "\r\n\r\n" +
+                             Row(50);
+    if (dialogs::ShowMessage(this, Row(47), question, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No) != QMessageBox::Yes)
         return;
     SilinmekUzereSeciliDosya->setText(chosen);
     jobs::JobThread::Start<TGuvenliDosyaSil>(this, *file, State().SelectedWipeMethod.load());
@@ -365,6 +369,8 @@ void TGuvenliDosyaSil::Execute() {
     FWiper.reset();
     state.WipeRunning = false;
     state.JobsActive = false;
+    // The engine's count can end short of 100 (or past it) on a finished wipe; a finished wipe shows 100.
+    if (!failed) post([](TGuvenliDosyaSiliciDialog* dialog) { dialog->ShowPercent(100); });
     post([](TGuvenliDosyaSiliciDialog* dialog) { dialog->WipeEnded(); });
     if (!failed) {
         QString message = Row(103) + "  " + Row(100) + FormatElapsed(FElapsed);
