@@ -131,9 +131,9 @@ void TKlasoriciSifrelemePenceresi::baslaClick() {
 
     if (state.BatchPassword.empty()) {
         state.BatchPassword =
-            dialogs::QueryTextOrDefault(Row(77), Row(20), QString(), true).toLocal8Bit().toStdString();
+            dialogs::QueryTextOrDefault(this, Row(77), Row(20), QString(), true).toLocal8Bit().toStdString();
         batchPasswordAgain_ =
-            dialogs::QueryTextOrDefault(Row(77), Row(21), QString(), true).toLocal8Bit().toStdString();
+            dialogs::QueryTextOrDefault(this, Row(77), Row(21), QString(), true).toLocal8Bit().toStdString();
         if (state.BatchPassword != batchPasswordAgain_) {
             SecureClear(state.BatchPassword);
             SecureClear(batchPasswordAgain_);
