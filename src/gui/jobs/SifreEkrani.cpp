@@ -9,6 +9,7 @@
 #include "core/lang/Language.h"
 #include "core/state/SharedState.h"
 #include "gui/dialogs/Dialogs_mod.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/WindowHelpers.h"
 
 namespace zarkent {
@@ -73,6 +74,7 @@ TSifreEx::TSifreEx(QWidget* parent) : QDialog(parent, FixedToolDialogFlags()) {
     connect(SifreYardim, &QPushButton::clicked, this, &TSifreEx::SifreYardimClick);
     UpdateGeneratorButton();
 
+    KeepCaptionsFitted(this);
     CentreOnScreen(this);
 }
 

@@ -17,6 +17,7 @@
 
 #include "core/base/Error.h"
 #include "core/state/SharedState.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/UiChannel.h"
 #include "gui/jobs/WindowHelpers.h"
 
@@ -143,6 +144,7 @@ TMD5Hesaplayici::TMD5Hesaplayici(QWidget* parent)
     connect(Kapat, &QPushButton::clicked, this, &TMD5Hesaplayici::KapatClick);
 
     ApplyCaptions(TurkishRow); // the designed captions are the Turkish texts
+    KeepCaptionsFitted(this);
     CentreOnScreen(this);
 }
 
