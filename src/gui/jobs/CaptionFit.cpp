@@ -31,6 +31,9 @@ constexpr const char* kFittedProperty = "zarkentFittedGeometry";
 constexpr const char* kShowsPathProperty = "zarkentShowsPath";
 constexpr const char* kKeptFittedProperty = "zarkentCaptionsKeptFitted";
 
+// The least room between two controls side by side, where the design left that much.
+constexpr int kMinimumGap = 6;
+
 // The geometry the window's own code gave `widget` last: any geometry other than the one the fitting set
 // was set by the window (at creation, or moved since) and is the new design.
 QRect Designed(QWidget* widget, const QRect& current) {
@@ -81,15 +84,15 @@ int FitContainer(QWidget* container, int designWidth) {
     std::stable_sort(items.begin(), items.end(),
                      [](const Item& a, const Item& b) { return a.design.x() < b.design.x(); });
 
-    // A control moves right only as far as a grown (or moved) control on its left, on the same row, would
-    // overlap it; the designed gap between the two stays.
+    // A control moves right only where a grown (or moved) control on its left, on the same row, would
+    // overlap it or come closer than the designed gap or kMinimumGap, whichever is smaller.
     for (std::size_t i = 0; i < items.size(); ++i) {
         const QRect& right = items[i].design;
         for (std::size_t j = 0; j < i; ++j) {
             const QRect& left = items[j].design;
             const bool sameRow = left.top() <= right.bottom() && right.top() <= left.bottom();
             if (!sameRow || left.right() >= right.left()) continue;
-            const int gap = right.left() - (left.x() + left.width());
+            const int gap = std::min(kMinimumGap, right.left() - (left.x() + left.width()));
             items[i].x = std::max(items[i].x, items[j].x + items[j].width + gap);
         }
     }
