@@ -89,6 +89,14 @@ owned() {
         fail "$what is not owned by its window: WM_TRANSIENT_FOR ${parent:-unset}, window $(printf '0x%x' "$owner")"
     until_ok 5 above "$prompt" "$owner" || fail "$what is below its window in the stacking order: $(stacking)"
 }
+# Types $2 and $3 into the password dialog $1's two entries (each clicked, its text replaced), then Enter.
+# The entries lie where the dialog's design puts them (18,23 and 215,23, 22 high).
+enter_passwords() {
+    xdotool windowactivate --sync "$1"
+    xdotool mousemove --window "$1" 60 34 click 1 key ctrl+a type "$2"
+    xdotool mousemove --window "$1" 260 34 click 1 key ctrl+a type "$3"
+    xdotool key Return
+}
 type_into() {
     xdotool windowactivate --sync "$1"
     xdotool type --delay 30 "$2"
@@ -110,18 +118,13 @@ main=$(new_window 30 '^Zarkent Data Protection') || fail "the main window did no
 dialog=$(new_window 30 '^Please enter a password$') || fail "the password dialog did not appear"
 
 step "two different passwords: the password dialog's message"
-type_into "$dialog" a
-xdotool key Tab
-xdotool type b
-xdotool key Return
+enter_passwords "$dialog" a b
 error=$(new_window 10 '^Error$') || fail "no message for two different passwords"
 owned "$error" "$dialog" "the password dialog's message"
 xdotool windowactivate --sync "$error" key Return
 until_ok 10 gone "$error" || fail "Enter did not close the message"
 step "the same password, then the main button: the folder window's warning for an empty folder"
-# The focus is back in the second entry: "b" becomes "a" there, and Enter takes the password.
-xdotool windowactivate --sync "$dialog" key BackSpace type a
-xdotool key Return
+enter_passwords "$dialog" pw pw
 until_ok 10 gone "$dialog" || fail "the password dialog did not take the password"
 xdotool windowactivate --sync "$main" key Return
 warning=$(new_window 10 '^Warning$') || fail "no warning for the empty folder"
