@@ -7,10 +7,12 @@ PACKAGES=(cmake make g++ pkg-config zlib1g-dev libgtest-dev qt6-base-dev qt6-bas
           qt6-translations-l10n
           util-linux clang-format clang libclang-rt-14-dev pigz
           desktop-file-utils shared-mime-info libglib2.0-bin dpkg-dev groff-base gzip
+          # the window tests measure captions in this font
+          fonts-dejavu-core
           # the Windows build (scripts/test_windows.sh): MinGW-w64, zlib and GoogleTest sources, Wine
           g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64
           # its Qt kit built from Debian's source (scripts/build_qt_mingw.sh), the setup program, and
-          # the window program under Wine on a virtual display with a window manager
+          # the window programs (this one, and under Wine) on a virtual display with a window manager
           ninja-build nsis xvfb xauth openbox xdotool imagemagick x11-utils)
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -287,7 +287,7 @@ private slots:
         });
         QString value = QStringLiteral("initial");
         const bool confirmed =
-            QueryText(QStringLiteral("Uyarı"), QStringLiteral("Lütfen Şifre Giriniz"), value, masked);
+            QueryText(nullptr, QStringLiteral("Uyarı"), QStringLiteral("Lütfen Şifre Giriniz"), value, masked);
         QVERIFY(driver.Ran());
         QVERIFY(!driver.LeftOpen());
         QVERIFY(maskedAsAsked);
@@ -301,15 +301,16 @@ private slots:
                 QTest::keyClicks(box.Edit(), QStringLiteral("abc"));
                 QTest::keyClick(box.Edit(), Qt::Key_Escape);
             });
-            QCOMPARE(QueryTextOrDefault(QStringLiteral("Text MD5"), QStringLiteral("prompt"), QString(), false),
-                     QString());
+            QCOMPARE(
+                QueryTextOrDefault(nullptr, QStringLiteral("Text MD5"), QStringLiteral("prompt"), QString(), false),
+                QString());
             QVERIFY(driver.Ran() && !driver.LeftOpen());
         }
         {
             ModalDriver<InputBox> driver([](InputBox& box) { QTest::keyClick(box.Edit(), Qt::Key_Escape); });
-            QCOMPARE(
-                QueryTextOrDefault(QStringLiteral("MD5"), QStringLiteral("prompt"), QStringLiteral("D41D8CD9"), false),
-                QStringLiteral("D41D8CD9"));
+            QCOMPARE(QueryTextOrDefault(nullptr, QStringLiteral("MD5"), QStringLiteral("prompt"),
+                                        QStringLiteral("D41D8CD9"), false),
+                     QStringLiteral("D41D8CD9"));
             QVERIFY(driver.Ran() && !driver.LeftOpen());
         }
         {
@@ -318,9 +319,9 @@ private slots:
                 QTest::keyClicks(box.Edit(), QStringLiteral("abc"));
                 QTest::keyClick(box.Edit(), Qt::Key_Enter);
             });
-            QCOMPARE(
-                QueryTextOrDefault(QStringLiteral("Text MD5"), QStringLiteral("prompt"), QStringLiteral("old"), false),
-                QStringLiteral("abc"));
+            QCOMPARE(QueryTextOrDefault(nullptr, QStringLiteral("Text MD5"), QStringLiteral("prompt"),
+                                        QStringLiteral("old"), false),
+                     QStringLiteral("abc"));
             QVERIFY(driver.Ran() && !driver.LeftOpen());
         }
     }
@@ -519,10 +520,10 @@ private slots:
             QVERIFY(FolderName(nullptr, "Klasör", chosen));
             QCOMPARE(chosen, QStringLiteral("/home/user"));
             QString value;
-            QVERIFY(QueryText("Uyarı", "Lütfen Şifre Giriniz", value, true));
+            QVERIFY(QueryText(nullptr, "Uyarı", "Lütfen Şifre Giriniz", value, true));
             QCOMPARE(value, QStringLiteral("gizli"));
-            QCOMPARE(QueryTextOrDefault("MD5", "p", "ABCD", false), QStringLiteral("ABCD"));
-            QCOMPARE(QueryTextOrDefault("Text MD5", "p", "default", false), QStringLiteral("default"));
+            QCOMPARE(QueryTextOrDefault(nullptr, "MD5", "p", "ABCD", false), QStringLiteral("ABCD"));
+            QCOMPARE(QueryTextOrDefault(nullptr, "Text MD5", "p", "default", false), QStringLiteral("default"));
 
             QVERIFY(script.VerifyDone());
             QCOMPARE(script.Shown().size(), std::size_t{8});
@@ -566,7 +567,7 @@ private slots:
                 break;
             case 2:
                 script.ExpectMessage();
-                QVERIFY(!QueryText("c", "p", value, false));
+                QVERIFY(!QueryText(nullptr, "c", "p", value, false));
                 QCOMPARE(value, QStringLiteral("kept"));
                 break;
             case 3:

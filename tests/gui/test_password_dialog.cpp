@@ -1,3 +1,4 @@
+#include "DesignFont.h"
 #include "DialogScript.h"
 #include "core/lang/Language.h"
 #include "core/state/SharedState.h"
@@ -55,6 +56,7 @@ private slots:
     void init() { State().PasswordDialogFillsMain = true; }
 
     void design() {
+        const test::DesignFont font; // the designed geometry, where every designed caption fits it
         TSifreEx dialog;
         const Qt::WindowFlags flags = dialog.windowFlags();
         QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);

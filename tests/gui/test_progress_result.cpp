@@ -1,3 +1,4 @@
+#include "DesignFont.h"
 #include "DialogScript.h"
 #include "core/lang/Language.h"
 #include "core/state/SharedState.h"
@@ -86,6 +87,7 @@ private slots:
     }
 
     void progressPageDesign() {
+        const test::DesignFont font; // the designed geometry, where every designed caption fits it
         State().CancelRequested = true;
         TDurumSayfasi page;
         QVERIFY(!State().CancelRequested); // cleared when the page is created

@@ -34,6 +34,7 @@
 #include "core/state/Settings.h"
 #include "core/state/SharedState.h"
 #include "gui/app/QtTranslations.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/DurumBelirt.h"
 #include "gui/jobs/DurumSayfasi.h"
 #include "gui/jobs/SifreleJobs.h"
@@ -107,6 +108,7 @@ TSayfa1::TSayfa1(const std::vector<std::string>& arguments, QWidget* parent) : Q
     setMinimumHeight(321);
     setMaximumHeight(337);
     resize(550, 329);
+    KeepCaptionsFitted(this);
     CentreOnScreen(this);
     FormCreate(arguments);
     Guncelle->start();

@@ -102,22 +102,23 @@ bool FolderName(QWidget* parent, const QString& title, QString& chosen) {
     return true;
 }
 
-bool QueryText(const QString& caption, const QString& prompt, QString& value, bool masked) {
+bool QueryText(QWidget* parent, const QString& caption, const QString& prompt, QString& value, bool masked) {
     if (DialogResponder* responder = g_responder.load()) {
         std::optional<QString> answer = responder->QueryText({caption, prompt, value, masked});
         if (!answer) return false;
         value = *answer;
         return true;
     }
-    InputBox box(caption, prompt, value, masked);
+    InputBox box(caption, prompt, value, masked, parent);
     if (box.exec() != QDialog::Accepted) return false;
     value = box.Text();
     return true;
 }
 
-QString QueryTextOrDefault(const QString& caption, const QString& prompt, const QString& defaultValue, bool masked) {
+QString QueryTextOrDefault(QWidget* parent, const QString& caption, const QString& prompt, const QString& defaultValue,
+                           bool masked) {
     QString value = defaultValue;
-    QueryText(caption, prompt, value, masked);
+    QueryText(parent, caption, prompt, value, masked);
     return value;
 }
 

@@ -37,13 +37,15 @@ bool SaveFileName(QWidget* parent, const FileDialogRequest& request, QString& ch
 bool FolderName(QWidget* parent, const QString& title, QString& chosen);
 
 // The input box the program builds itself: a prompt, one edit (masked with "*" when asked, at most
-// 255 characters) and the buttons "Tamam" and "iptal" in every language.
-bool QueryText(const QString& caption, const QString& prompt, QString& value, bool masked);
+// 255 characters) and the buttons "Tamam" and "iptal" in every language. Like every dialog here it is
+// owned by `parent`, the window that asks, and so stays above it (also above a window that stays on top).
+bool QueryText(QWidget* parent, const QString& caption, const QString& prompt, QString& value, bool masked);
 // Puts an edit in password mode showing every character as "*" at once (not the platform's bullet,
 // and never the last typed character in clear).
 void MaskWithStars(QLineEdit* edit);
 
-QString QueryTextOrDefault(const QString& caption, const QString& prompt, const QString& defaultValue, bool masked);
+QString QueryTextOrDefault(QWidget* parent, const QString& caption, const QString& prompt, const QString& defaultValue,
+                           bool masked);
 
 // The button Escape or the close box gives for a set of buttons: Cancel, else No, else the only button;
 // NoButton when the set has none of these (Escape then does nothing).

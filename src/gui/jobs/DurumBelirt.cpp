@@ -10,6 +10,7 @@
 
 #include "core/lang/Language.h"
 #include "core/state/SharedState.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/UiChannel.h"
 #include "gui/jobs/WindowHelpers.h"
 
@@ -59,6 +60,7 @@ TDurumBelirt::TDurumBelirt(QWidget* parent)
     Zamanlayici->setInterval(1000);
     connect(Zamanlayici, &QTimer::timeout, this, &TDurumBelirt::ZamanlayiciTimer);
 
+    KeepCaptionsFitted(this);
     CentreOnScreen(this);
 }
 

@@ -8,6 +8,7 @@
 #include "core/lang/Language.h"
 #include "core/state/SharedState.h"
 #include "gui/dialogs/Dialogs_mod.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/UiChannel.h"
 #include "gui/jobs/WindowHelpers.h"
 
@@ -47,6 +48,7 @@ TDurumSayfasi::TDurumSayfasi(QWidget* parent)
     ArkaplandaDevamEt->setGeometry(205, 64, 138, 25);
     connect(ArkaplandaDevamEt, &QPushButton::clicked, this, &TDurumSayfasi::ArkaplandaDevamEtClick);
 
+    KeepCaptionsFitted(this);
     CentreOnScreen(this);
     FormCreate();
 }

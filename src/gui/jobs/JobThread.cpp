@@ -112,8 +112,13 @@ void JobThread::OnUnhandledError(const QString& message) {
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
         return;
     }
+    // Owned by the window in use, so the box comes up above it even when that window stays on top.
     QMetaObject::invokeMethod(
-        app, [message] { dialogs::ShowMessage(nullptr, Row(39), message, QMessageBox::Critical, QMessageBox::Ok); },
+        app,
+        [message] {
+            dialogs::ShowMessage(QApplication::activeWindow(), Row(39), message, QMessageBox::Critical,
+                                 QMessageBox::Ok);
+        },
         Qt::QueuedConnection);
 }
 

@@ -15,6 +15,7 @@
 #include "core/state/ProtectedFolders.h"
 #include "core/state/SharedState.h"
 #include "gui/dialogs/Dialogs_mod.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/JobThread.h"
 #include "gui/jobs/TopluJobs.h"
 #include "gui/jobs/UiChannel.h"
@@ -67,6 +68,7 @@ TKlasoriciSifrelemePenceresi::TKlasoriciSifrelemePenceresi(QWidget* parent)
     Durum->setValue(0);
     Durum->setTextVisible(false);
 
+    KeepCaptionsFitted(this);
     CentreOnScreen(this);
 }
 
@@ -138,9 +140,9 @@ void TKlasoriciSifrelemePenceresi::baslaClick() {
 
     if (state.BatchPassword.empty()) {
         state.BatchPassword =
-            dialogs::QueryTextOrDefault(Row(77), Row(20), QString(), true).toLocal8Bit().toStdString();
+            dialogs::QueryTextOrDefault(this, Row(77), Row(20), QString(), true).toLocal8Bit().toStdString();
         batchPasswordAgain_ =
-            dialogs::QueryTextOrDefault(Row(77), Row(21), QString(), true).toLocal8Bit().toStdString();
+            dialogs::QueryTextOrDefault(this, Row(77), Row(21), QString(), true).toLocal8Bit().toStdString();
         if (state.BatchPassword != batchPasswordAgain_) {
             SecureClear(state.BatchPassword);
             SecureClear(batchPasswordAgain_);

@@ -10,6 +10,7 @@
 #include "core/lang/Language.h"
 #include "core/state/SharedState.h"
 #include "gui/dialogs/Dialogs_mod.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/WindowHelpers.h"
 
 namespace zarkent {
@@ -74,6 +75,7 @@ TSifreEx::TSifreEx(QWidget* parent) : QDialog(parent, FixedToolDialogFlags()) {
     connect(SifreYardim, &QPushButton::clicked, this, &TSifreEx::SifreYardimClick);
     UpdateGeneratorButton();
 
+    KeepCaptionsFitted(this);
     CentreOnScreen(this);
 }
 

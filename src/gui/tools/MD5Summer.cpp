@@ -17,6 +17,7 @@
 
 #include "core/base/Error.h"
 #include "core/state/SharedState.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/UiChannel.h"
 #include "gui/jobs/WindowHelpers.h"
 
@@ -143,6 +144,7 @@ TMD5Hesaplayici::TMD5Hesaplayici(QWidget* parent)
     connect(Kapat, &QPushButton::clicked, this, &TMD5Hesaplayici::KapatClick);
 
     ApplyCaptions(TurkishRow); // the designed captions are the Turkish texts
+    KeepCaptionsFitted(this);
     CentreOnScreen(this);
 }
 
@@ -226,10 +228,10 @@ void TMD5Hesaplayici::DosyaSecClick() {
 
 void TMD5Hesaplayici::TextMD5Click() {
     const QByteArray text =
-        dialogs::QueryTextOrDefault(QStringLiteral("Text MD5"), Row(79), QString(), false).toLocal8Bit();
+        dialogs::QueryTextOrDefault(this, QStringLiteral("Text MD5"), Row(79), QString(), false).toLocal8Bit();
     const std::string hex = Md5ToHex(Md5OfString(std::string_view(text.constData(), std::size_t(text.size()))));
     // Shown selected in the edit so that it can be copied; the answer does not matter.
-    dialogs::QueryTextOrDefault(QStringLiteral("MD5"), Row(80), QString::fromStdString(hex), false);
+    dialogs::QueryTextOrDefault(this, QStringLiteral("MD5"), Row(80), QString::fromStdString(hex), false);
 }
 
 void TMD5Hesaplayici::md5RaporClick() {

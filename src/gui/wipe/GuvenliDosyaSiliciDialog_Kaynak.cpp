@@ -24,6 +24,7 @@
 #include "core/platform/FileSystem.h"
 #include "core/state/SharedState.h"
 #include "core/wipe/DosyaSilici.h"
+#include "gui/jobs/CaptionFit.h"
 #include "gui/jobs/SifreleJobs.h"
 #include "gui/jobs/UiChannel.h"
 #include "gui/jobs/WindowHelpers.h"
@@ -113,6 +114,7 @@ TGuvenliDosyaSiliciDialog::TGuvenliDosyaSiliciDialog(QWidget* parent)
     SilinmekUzereSeciliDosya->setTextFormat(Qt::PlainText);
     SilinmekUzereSeciliDosya->setCursor(Qt::PointingHandCursor);
     SilinmekUzereSeciliDosya->setMinimumWidth(1); // a long path must not widen the window
+    MarkShowsPath(SilinmekUzereSeciliDosya);
     SetSmallFont(SilinmekUzereSeciliDosya);
 
     SilmeYontemiSecimi = new QComboBox(this);
