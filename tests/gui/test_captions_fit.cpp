@@ -40,6 +40,7 @@
 #include "gui/tools/About.h"
 #include "gui/tools/GucluSifre.h"
 #include "gui/tools/MD5Summer.h"
+#include "gui/tools/MetinSifreleme.h"
 #include "gui/tools/RastgeleSayiUreteci.h"
 #include "gui/tools/SeffaflikAyariPenceresi.h"
 #include "gui/wipe/GuvenliDosyaSiliciDialog_Kaynak.h"
@@ -136,6 +137,7 @@ std::vector<Case> Cases() {
          },
          {}},
         {"about", Own<THakkinda>, {}},
+        {"text encryption", Own<TMetinSifreleme>, {}},
         {"input box",
          [] {
              // The box is made for each question, in the language of the moment; its buttons stay Turkish.
