@@ -55,6 +55,7 @@ struct Prompt {
     QString title; // its caption
     QWidget* parent = nullptr;
     QWindow* transientParent = nullptr;
+    bool ownerVisible = false; // a hidden owner leaves the prompt to the window manager's mercy
 };
 
 // While it lives the real dialogs are shown; each modal prompt that comes up is recorded and answered with the
@@ -76,7 +77,8 @@ private:
         handled_ = prompt;
         QWindow* handle = prompt->windowHandle();
         prompts_.push_back({QString::fromLatin1(prompt->metaObject()->className()), prompt->windowTitle(),
-                            prompt->parentWidget(), handle ? handle->transientParent() : nullptr});
+                            prompt->parentWidget(), handle ? handle->transientParent() : nullptr,
+                            prompt->parentWidget() && prompt->parentWidget()->isVisible()});
         const Answer answer = next_ < answers_.size() ? answers_[next_++] : Answer(Dismiss);
         answer(*prompt);
         if (prompt->isVisible()) prompt->reject(); // an answer that left it open must not hang the test
@@ -150,6 +152,17 @@ std::vector<Case> Cases() {
              state.BatchDirection = 1;
              state.BatchPassword = "pw";
              state.BatchFolder = EmptyFolder().Path().string() + "/";
+             w.baslaClick();
+         }),
+         {},
+         {MessageKind}},
+        {"folder window, protected folder",
+         Make<Folder>(),
+         On<Folder>([](Folder& w) {
+             SharedState& state = State();
+             state.BatchDirection = 1;
+             state.BatchPassword = "pw";
+             state.BatchFolder = "/etc/";
              w.baslaClick();
          }),
          {},
@@ -259,6 +272,7 @@ private slots:
             QVERIFY2(prompt.parent == window.get(), what.constData());
             QVERIFY2(prompt.transientParent != nullptr, what.constData());
             QVERIFY2(prompt.transientParent == window->windowHandle(), what.constData());
+            QVERIFY2(prompt.ownerVisible, what.constData());
         }
     }
 };

@@ -182,8 +182,9 @@ bool TKlasoriciSifrelemePenceresi::PrepareList() {
         if (dialogs::FolderName(this, Row(23), chosen) && !chosen.isEmpty()) {
             const std::optional<std::string> bytes = NameBytes(chosen);
             if (!bytes) {
-                close();
+                // Said while the window is still up, so that the message has a visible owner to stay above.
                 RefuseUndecodableName(this, chosen);
+                close();
                 return false;
             }
             std::string folder = *bytes;
@@ -198,9 +199,9 @@ bool TKlasoriciSifrelemePenceresi::PrepareList() {
     // Compared by where the folder really leads: "/etc", "/etc/" and a link to it are one folder.
     if (const FolderProtection protection = CheckBatchFolder(state.BatchFolder, state.ProgramFolder);
         protection != FolderProtection::None) {
-        close();
         dialogs::ShowMessage(this, Row(39), Row(ProtectionRow(protection)).arg(ShownPath(state.BatchFolder)),
                              QMessageBox::Warning, QMessageBox::Ok);
+        close();
         return false;
     }
     // Listed once, before the batch starts: the .zrk files it writes are never taken up again, and
