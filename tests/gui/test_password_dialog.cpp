@@ -100,6 +100,7 @@ private slots:
         TSifreEx dialog;
         for (int showing = 0; showing < 2; ++showing) {
             dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QCOMPARE(dialog.focusWidget(), dialog.Sifre);
             dialog.TekrarSifre->setFocus();
             QCOMPARE(dialog.focusWidget(), dialog.TekrarSifre);

@@ -162,7 +162,11 @@ std::vector<Case> Cases() {
              SharedState& state = State();
              state.BatchDirection = 1;
              state.BatchPassword = "pw";
+#ifdef _WIN32
+             state.BatchFolder = qEnvironmentVariable("SystemRoot").toStdString() + "\\";
+#else
              state.BatchFolder = "/etc/";
+#endif
              w.baslaClick();
          }),
          {},

@@ -140,7 +140,9 @@ void TSifreEx::iptalClick() {
 
 void TSifreEx::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    Sifre->setFocus(Qt::OtherFocusReason); // every time, whatever had the focus when it was hidden
+    // Every showing starts in the first field, whatever had the focus when the dialog went; the window
+    // system's own show events (a restored window) leave the focus where the user left it.
+    if (!event->spontaneous()) Sifre->setFocus(Qt::OtherFocusReason);
 }
 
 void TSifreEx::keyPressEvent(QKeyEvent* event) {
