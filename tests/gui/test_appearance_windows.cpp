@@ -174,6 +174,7 @@ private slots:
         TempDir config;
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         TSayfa1 main;
+        main.Guncelle->stop(); // no start-up step: a first start would switch to the system's language
         TSeffaflikAyari opacity(&main);
         MainWindowPeers peers;
         peers.opacityWindow = &opacity;
@@ -486,6 +487,7 @@ private slots:
         TempDir config;
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         TSayfa1 main;
+        main.Guncelle->stop(); // no start-up step: a first start would switch to the system's language
         TSifreEx password;
         TDurumBelirt result;
         TDurumSayfasi page;

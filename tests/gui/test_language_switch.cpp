@@ -63,6 +63,7 @@ struct Program {
     Program() {
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         main = std::make_unique<TSayfa1>();
+        main->Guncelle->stop(); // no start-up step: a first start would switch to the system's language
         main->SetQuitHook([] {});
         result.SetQuitHook([] {});
         opacity = std::make_unique<TSeffaflikAyari>(main.get());

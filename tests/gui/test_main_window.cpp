@@ -134,6 +134,9 @@ struct Program {
     explicit Program(const std::vector<std::string>& args) {
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         main = std::make_unique<TSayfa1>(args);
+        // The start-up step runs when a test calls it: on its own, a first start would switch to the
+        // system's language in the middle of a test.
+        main->Guncelle->stop();
         main->SetQuitHook([this] { quit = true; });
         result.SetQuitHook([] {});
         main->SetPeers({&password, &page, &result, &folder});

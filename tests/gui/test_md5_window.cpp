@@ -488,6 +488,7 @@ private slots:
         TempDir config;
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         TSayfa1 main;
+        main.Guncelle->stop(); // no start-up step: a first start would switch to the system's language
         TSifreEx password;
         TDurumBelirt result;
         TDurumSayfasi page;

@@ -120,6 +120,11 @@ private slots:
         Home home;
         WriteText(home.Data("Thunar"), "in the way");
         WriteText(home.Data("applications"), "in the way");
+        {
+            // Not a first start: that would switch to the system's language on the way.
+            QSettings stored(QString::fromStdString(home.Config("Zarkent/Zarkent.conf")), QSettings::IniFormat);
+            stored.setValue("Language", "2");
+        }
         DialogScript script;
         TSayfa1 window; // the Send To entry fails here already; nothing is shown yet
         QVERIFY(script.Shown().empty());

@@ -200,6 +200,7 @@ private slots:
         DialogScript script;
         Lang().ActiveLanguage = 0;
         TSayfa1 main;
+        main.Guncelle->stop(); // no start-up step: a first start would switch to the system's language
         TSifreEx passwordDialog;
         TDurumBelirt result;
         TDurumSayfasi page;

@@ -468,6 +468,7 @@ private slots:
         TempDir config;
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         TSayfa1 main;
+        main.Guncelle->stop(); // no start-up step: a first start would switch to the system's language
         int mainQuits = 0;
         main.SetQuitHook([&mainQuits] { ++mainQuits; });
         main.show();
@@ -512,6 +513,7 @@ private slots:
         TempDir config;
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         TSayfa1 main;
+        main.Guncelle->stop(); // no start-up step: a first start would switch to the system's language
         TSifreEx password;
         TDurumSayfasi page;
         main.SetPeers({&password, &page, result, nullptr, dialog.get()});
