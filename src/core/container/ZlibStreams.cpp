@@ -127,6 +127,17 @@ private:
     bool used_ = false;
 };
 
+// A zlib inflate stream (zlib header and checksum) that ends with its scope.
+struct Inflater {
+    z_stream s{};
+    Inflater() {
+        if (const int code = inflateInit2(&s, 15); code != Z_OK) throw ZarkentError(ZlibErrorText(code));
+    }
+    ~Inflater() { inflateEnd(&s); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+};
+
 } // namespace
 
 bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserver& observer, const StreamTap& tap) {
@@ -197,13 +208,9 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
 }
 
 bool InflateFile(File& input, File& output, const BlockObserver& observer) {
-    z_stream s{};
-    int code = inflateInit2(&s, 15);
-    if (code != Z_OK) throw ZarkentError(ZlibErrorText(code));
-    struct End {
-        z_stream* s;
-        ~End() { inflateEnd(s); }
-    } end{&s};
+    Inflater inflater;
+    z_stream& s = inflater.s;
+    int code = Z_OK;
 
     const auto in = std::make_unique_for_overwrite<unsigned char[]>(InflateInputSize);
     AsyncWriter writer(output, InflateOutputSize); // writing overlaps inflating
@@ -268,16 +275,11 @@ std::string DeflateBytes(std::string_view input) {
 }
 
 std::string InflateBytes(std::string_view input, std::size_t limit) {
-    z_stream s{};
-    int code = inflateInit2(&s, 15);
-    if (code != Z_OK) throw ZarkentError(ZlibErrorText(code));
-    struct End {
-        z_stream* s;
-        ~End() { inflateEnd(s); }
-    } end{&s};
+    Inflater inflater;
+    z_stream& s = inflater.s;
+    int code = Z_OK;
     std::string output;
     std::size_t produced = 0, consumed = 0;
-    code = Z_OK;
     while (code != Z_STREAM_END) {
         if (s.avail_in == 0) {
             // The whole input is consumed and the stream has not ended: cut short.

@@ -1,6 +1,7 @@
 #include "core/shell/SharedFileEdits.h"
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace zarkent::shell {
@@ -26,35 +27,57 @@ std::string LineEndOf(const std::string& text) {
     return newline != std::string::npos && newline > 0 && text[newline - 1] == '\r' ? "\r\n" : "\n";
 }
 
+// One line of a mimeapps.list: where it starts, where its content ends (before CR LF or LF), where the
+// next line starts; whether it is the [Default Applications] header, and the value when it is `mimeType`'s entry of
+// [Default Applications] (not a comment).
+struct MimeappsLine {
+    std::size_t begin, contentEnd, after;
+    bool defaultsHeader = false; // the header of [Default Applications]
+    std::optional<std::string> value;
+};
+
+std::vector<MimeappsLine> MimeappsLines(const std::string& text, const std::string& mimeType) {
+    std::vector<MimeappsLine> lines;
+    bool inGroup = false;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t newline = text.find('\n', pos);
+        MimeappsLine line;
+        line.begin = pos;
+        line.contentEnd = line.after = newline == std::string::npos ? text.size() : newline;
+        if (newline != std::string::npos) line.after = newline + 1;
+        if (line.contentEnd > pos && text[line.contentEnd - 1] == '\r') --line.contentEnd;
+        const std::string content = text.substr(pos, line.contentEnd - pos);
+        const std::string trimmed = Trimmed(content);
+        const std::size_t equals = content.find('=');
+        if (!trimmed.empty() && trimmed.front() == '[') {
+            line.defaultsHeader = inGroup = trimmed == "[Default Applications]";
+        } else if (inGroup && !trimmed.empty() && trimmed.front() != '#' && equals != std::string::npos &&
+                   Trimmed(content.substr(0, equals)) == mimeType) {
+            line.value = Trimmed(content.substr(equals + 1));
+        }
+        lines.push_back(std::move(line));
+        pos = lines.back().after;
+    }
+    return lines;
+}
+
 } // namespace
 
 std::string SetDefaultApplication(const std::string& text, const std::string& mimeType, const std::string& desktopId) {
     const std::string ours = mimeType + "=" + desktopId;
     const std::string eol = LineEndOf(text);
     std::string out;
-    bool inGroup = false, found = false;
+    bool found = false;
     std::size_t afterHeader = std::string::npos; // where the first [Default Applications] header line ends
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t newline = text.find('\n', pos);
-        const std::size_t after = newline == std::string::npos ? text.size() : newline + 1;
-        std::size_t contentEnd = newline == std::string::npos ? text.size() : newline;
-        if (contentEnd > pos && text[contentEnd - 1] == '\r') --contentEnd;
-        const std::string content = text.substr(pos, contentEnd - pos);
-        const std::string trimmed = Trimmed(content);
-        const std::size_t equals = content.find('=');
-        if (!trimmed.empty() && trimmed.front() == '[') {
-            inGroup = trimmed == "[Default Applications]";
-            if (inGroup && afterHeader == std::string::npos) afterHeader = after;
-            out.append(text, pos, after - pos);
-        } else if (inGroup && !trimmed.empty() && trimmed.front() != '#' && equals != std::string::npos &&
-                   Trimmed(content.substr(0, equals)) == mimeType) {
+    for (const MimeappsLine& line : MimeappsLines(text, mimeType)) {
+        if (line.defaultsHeader && afterHeader == std::string::npos) afterHeader = line.after;
+        if (line.value) {
             out += ours;
-            out.append(text, contentEnd, after - contentEnd); // the line's own end, or none at the end of the file
+            out.append(text, line.contentEnd, line.after - line.contentEnd); // its own end, or none at the end
             found = true;
         } else {
-            out.append(text, pos, after - pos);
+            out.append(text, line.begin, line.after - line.begin);
         }
-        pos = after;
     }
     if (found) return out;
     if (afterHeader != std::string::npos) {
@@ -70,26 +93,10 @@ std::string SetDefaultApplication(const std::string& text, const std::string& mi
 std::string RemoveDefaultApplication(const std::string& text, const std::string& mimeType,
                                      const std::string& desktopId) {
     std::string out;
-    bool inGroup = false;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const std::size_t newline = text.find('\n', pos);
-        const std::size_t after = newline == std::string::npos ? text.size() : newline + 1;
-        std::size_t contentEnd = newline == std::string::npos ? text.size() : newline;
-        if (contentEnd > pos && text[contentEnd - 1] == '\r') --contentEnd;
-        const std::string content = text.substr(pos, contentEnd - pos);
-        const std::string trimmed = Trimmed(content);
-        const std::size_t equals = content.find('=');
-        bool ours = false;
-        if (!trimmed.empty() && trimmed.front() == '[') {
-            inGroup = trimmed == "[Default Applications]";
-        } else if (inGroup && !trimmed.empty() && trimmed.front() != '#' && equals != std::string::npos &&
-                   Trimmed(content.substr(0, equals)) == mimeType) {
-            std::string value = Trimmed(content.substr(equals + 1));
-            if (!value.empty() && value.back() == ';') value.pop_back();
-            ours = value == desktopId;
-        }
-        if (!ours) out.append(text, pos, after - pos);
-        pos = after;
+    for (const MimeappsLine& line : MimeappsLines(text, mimeType)) {
+        std::string value = line.value.value_or("");
+        if (!value.empty() && value.back() == ';') value.pop_back();
+        if (!line.value || value != desktopId) out.append(text, line.begin, line.after - line.begin);
     }
     return out;
 }
