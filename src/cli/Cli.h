@@ -26,7 +26,8 @@ struct Streams {
 // arguments after the program's name.
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
 
-// Reports bad usage ("zarkent-cli: PROBLEM" and the usage lines) and returns ExitUsage.
+// Reports bad usage ("zarkent-cli: PROBLEM" and the usage lines of the command being run, or of all)
+// and returns ExitUsage.
 int UsageError(std::ostream& err, const std::string& problem);
 
 // A name or message as it may be printed: control characters shown as \xHH.
@@ -47,6 +48,8 @@ int PrintGenerated(Streams io, const std::string& what, const std::function<void
 
 // The commands; `args` are the arguments after the command's name.
 int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams io);
+int RunTestCommand(const std::vector<std::string>& args, Streams io);
+int RunPasswdCommand(const std::vector<std::string>& args, Streams io);
 int RunWipeCommand(const std::vector<std::string>& args, Streams io);
 int RunMd5Command(const std::vector<std::string>& args, Streams io);
 int RunPassgenCommand(const std::vector<std::string>& args, Streams io);

@@ -1,15 +1,17 @@
-// zarkent-cli encrypt and decrypt: options, the password, and the files one by one.
+// zarkent-cli encrypt and decrypt: options, the password, and the files one by one beside themselves;
+// -o and -r hand the work to their own files.
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "cli/Cli.h"
+#include "cli/FileOptions.h"
 #include "cli/Interrupt.h"
+#include "cli/Password.h"
 #include "cli/Progress.h"
 #include "cli/Terminal.h"
 #include "core/base/Secure.h"
@@ -21,14 +23,11 @@ namespace zarkent::cli {
 
 namespace {
 
-struct FileOptions {
-    bool encrypt = false;
-    bool compress = false;
-    bool keep = false;
-    unsigned threads = 0; // 0: one per core
-    std::optional<std::string> passwordFile;
-    std::vector<std::string> paths;
-};
+// The value of the option at args[i]; i moves past it. Nothing when it is missing.
+std::optional<std::string> ValueOf(const std::vector<std::string>& args, std::size_t& i) {
+    if (i + 1 >= args.size()) return std::nullopt;
+    return args[++i];
+}
 
 // Returns the problem with the arguments, or "" when they are fine.
 std::string ParseOptions(const std::vector<std::string>& args, FileOptions& options) {
@@ -42,62 +41,42 @@ std::string ParseOptions(const std::vector<std::string>& args, FileOptions& opti
         } else if (arg == "--compress" && options.encrypt) {
             options.compress = true;
         } else if (arg == "--threads" && options.encrypt) {
-            if (i + 1 >= args.size()) return "--threads needs a number";
-            const std::string& text = args[++i];
+            const auto text = ValueOf(args, i);
+            if (!text) return "--threads needs a number";
             unsigned value = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-            if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > MaxDeflateThreads)
+            const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), value);
+            if (error != std::errc() || end != text->data() + text->size() || value < 1 || value > MaxDeflateThreads)
                 return "--threads takes a number from 1 to " + std::to_string(MaxDeflateThreads);
             options.threads = value;
         } else if (arg == "--keep") {
             options.keep = true;
         } else if (arg == "--password-file") {
-            if (i + 1 >= args.size()) return "--password-file needs a file name";
-            options.passwordFile = args[++i];
+            if (!(options.passwordFile = ValueOf(args, i))) return "--password-file needs a file name";
+        } else if (arg == "-o" || arg == "--output") {
+            if (!(options.output = ValueOf(args, i)) || options.output->empty())
+                return arg + " needs a file name or '-'";
+        } else if (arg == "--name" && options.encrypt) {
+            if (!(options.storedName = ValueOf(args, i))) return "--name needs a file name";
+        } else if (arg == "--armor" && options.encrypt) {
+            options.armour = true;
+        } else if (arg == "-r" || arg == "--recursive") {
+            options.recursive = true;
         } else {
             return "unknown option '" + arg + "'";
         }
     }
-    return options.paths.empty() ? "no PATH given" : "";
-}
-
-std::string FirstLine(std::istream& stream) {
-    std::string line;
-    std::getline(stream, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-}
-
-// The password from the file, standard input or the terminal (twice when encrypting); an exit code
-// when there is none.
-std::optional<int> ReadPassword(const FileOptions& options, Streams io, std::string& password) {
-    if (options.passwordFile) {
-        if (*options.passwordFile == "-") {
-            password = FirstLine(io.in);
-            return std::nullopt;
-        }
-        std::ifstream file(*options.passwordFile, std::ios::binary);
-        if (!file) {
-            io.err << "zarkent-cli: cannot read the password file \"" << *options.passwordFile << "\"\n";
-            return ExitFailure;
-        }
-        password = FirstLine(file);
-        return std::nullopt;
-    }
-    auto first = AskPassword("Password: ");
-    if (!first) return UsageError(io.err, "no terminal to ask the password on; use --password-file");
-    if (options.encrypt) {
-        auto second = AskPassword("Password again: ");
-        const bool same = second && *second == *first;
-        if (second) SecureClear(*second);
-        if (!same) {
-            SecureClear(*first);
-            io.err << "zarkent-cli: " << EnglishText(52) << "\n";
-            return ExitFailure;
-        }
-    }
-    password = std::move(*first);
-    return std::nullopt;
+    if (options.paths.empty()) return options.recursive ? "no FOLDER given" : "no PATH given";
+    const bool readsInput = std::find(options.paths.begin(), options.paths.end(), "-") != options.paths.end();
+    if (options.recursive && options.output) return "-r and -o cannot go together";
+    if (options.recursive && readsInput) return "-r walks folders, not standard input";
+    if (options.output && options.paths.size() != 1) return "-o takes exactly one PATH";
+    if (readsInput && !options.output) return "standard input ('-') needs -o";
+    if (readsInput && options.passwordFile == "-")
+        return "standard input cannot give both the password and the contents";
+    if (options.storedName && !options.output) return "--name needs -o";
+    if (readsInput && options.encrypt && !options.storedName) return "encrypting standard input needs --name NAME";
+    if (options.armour && !options.output) return "--armor needs -o";
+    return "";
 }
 
 std::int64_t SizeOf(const std::string& path) {
@@ -108,10 +87,24 @@ std::int64_t SizeOf(const std::string& path) {
     }
 }
 
-enum class FileResult { Done, WrongPassword, Failed };
+} // namespace
 
-FileResult ProcessOne(const FileOptions& options, const std::string& path, const std::string& password,
-                      const std::atomic<bool>& compress, Streams io) {
+void Count(Tally& tally, FileResult result) {
+    switch (result) {
+    case FileResult::Done:
+        ++tally.done;
+        break;
+    case FileResult::WrongPassword:
+        ++tally.wrongPassword;
+        break;
+    case FileResult::Failed:
+        ++tally.failed;
+        break;
+    }
+}
+
+FileWork ProcessInPlace(const FileOptions& options, const std::string& path, const std::string& password,
+                        const std::atomic<bool>& compress, Streams io) {
     std::optional<TerminalProgress> bar;
     StreamContext context;
     if (StderrIsTerminal()) {
@@ -128,23 +121,30 @@ FileResult ProcessOne(const FileOptions& options, const std::string& path, const
         if (bar) bar->Finish();
         if (outcome.cancelled) {
             io.err << Printable(path) << ": " << EnglishText(41) << "\n";
-            return FileResult::Failed;
+            return {FileResult::Failed, ""};
         }
-        if (!options.keep) RemoveSource(path, outcome);
+        // The output stays whatever happens to the source: it is reported as done either way.
+        FileWork work{FileResult::Done, outcome.output};
         io.out << Printable(outcome.output) << "\n";
-        return FileResult::Done;
+        if (!options.keep) {
+            try {
+                RemoveSource(path, outcome);
+            } catch (const std::exception& e) {
+                io.err << Printable(path) << ": " << Printable(e.what()) << "\n";
+                work.result = FileResult::Failed;
+            }
+        }
+        return work;
     } catch (const std::exception& e) {
         if (bar) bar->Finish();
         if (IsWrongPassword(e)) {
             io.err << Printable(path) << ": " << EnglishText(99) << "\n";
-            return FileResult::WrongPassword;
+            return {FileResult::WrongPassword, ""};
         }
         io.err << Printable(path) << ": " << Printable(e.what()) << "\n";
-        return FileResult::Failed;
+        return {FileResult::Failed, ""};
     }
 }
-
-} // namespace
 
 int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams io) {
     FileOptions options;
@@ -152,31 +152,31 @@ int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams i
     if (std::string problem = ParseOptions(args, options); !problem.empty()) return UsageError(io.err, problem);
 
     std::string password;
-    if (auto exit = ReadPassword(options, io, password)) return *exit;
+    PasswordRequest request;
+    request.file = options.passwordFile;
+    request.twice = encrypt;
+    if (auto exit = ReadPassword(request, io, password)) return *exit;
+    struct Clear {
+        std::string& text;
+        ~Clear() { SecureClear(text); }
+    } clear{password};
 
     InstallInterruptHandlers();
+    if (options.output) return RunToOutput(options, password, io);
+    if (options.recursive) return RunTree(options, password, io);
+
     const std::atomic<bool> compress{options.compress};
-    bool otherFailure = false, wrongPassword = false;
-    std::size_t processed = 0;
+    Tally tally;
     for (const std::string& path : options.paths) {
-        if (InterruptRequested().load()) break;
-        ++processed;
-        switch (ProcessOne(options, path, password, compress, io)) {
-        case FileResult::Done:
-            break;
-        case FileResult::WrongPassword:
-            wrongPassword = true;
-            break;
-        case FileResult::Failed:
-            otherFailure = true;
+        // A signal that came after the last file was done changes nothing about its success.
+        if (InterruptRequested().load()) {
+            tally.stopped = true;
             break;
         }
+        Count(tally, ProcessInPlace(options, path, password, compress, io).result);
     }
-    SecureClear(password);
     io.out << std::flush;
-    // A signal that came after the last file was done changes nothing about its success.
-    if (otherFailure || processed < options.paths.size()) return ExitFailure;
-    return wrongPassword ? ExitWrongPassword : ExitOk;
+    return tally.ExitCode();
 }
 
 } // namespace zarkent::cli
