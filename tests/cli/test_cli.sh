@@ -18,6 +18,29 @@ run encrypt --bogus x;      check "unknown option" 2 "$rc"
 run decrypt --compress x;   check "compress is for encrypt only" 2 "$rc"
 run encrypt --password-file pw; check "no path" 2 "$rc"
 run encrypt --password-file; check "password file without name" 2 "$rc"
+# Each command's --help (or -h, anywhere before "--") prints its own usage and options and exits 0; bad
+# usage prints that command's usage.
+for command in encrypt decrypt test passwd wipe md5 passgen random; do
+    for flag in --help -h; do
+        run "$command" --keep "$flag"
+        check "$command $flag exit" 0 "$rc"
+        check "$command $flag usage" "Usage: zarkent-cli $command" "$(head -1 out.txt | cut -d' ' -f1-3)"
+        check "$command $flag only its own" 0 "$(grep -E 'zarkent-cli [a-z0-9]+' out.txt | grep -vc "zarkent-cli $command")"
+        check "$command $flag quiet stderr" "" "$err"
+    done
+done
+run encrypt --password-file pw -- --help; check "--help after -- is a path" 1 "$(grep -c "^--help: " err.txt)"
+run decrypt --bogus; check "usage of the command" "Usage: zarkent-cli decrypt [--keep] [--password-file FILE] PATH..." "$(sed -n 2p err.txt)"
+run --help; check "program help lists every command" 8 "$(grep -oE '^(Usage:|      ) zarkent-cli [a-z0-9]+' out.txt | awk '{print $NF}' | sort -u | wc -l)"
+# The combinations -o, --name, --armor and -r allow.
+for bad in "-o" "-o x.zrk a b" "-o - -r d" "-r -" "-" "--name n a" "--armor a" "-o - -" "--password-file - -o - -"; do
+    eval "run encrypt $bad"
+    check "encrypt $bad exit" 2 "$rc"; check "encrypt $bad usage" 1 "$(grep -c '^Usage: zarkent-cli encrypt' err.txt)"
+done
+for bad in "--name n -o - a" "--armor -o - a" "--password-file - -o - -"; do
+    eval "run decrypt $bad"
+    check "decrypt $bad exit" 2 "$rc"
+done
 printf 'x' >a.txt
 setsid "$CLI" encrypt a.txt >out.txt 2>err.txt </dev/null; rc=$?
 check "no terminal and no password file" 2 "$rc"
@@ -79,8 +102,11 @@ check "later path still runs" 1 "$rc"; check "later path restored" "(0)data.bin"
 rm -f '(0)data.bin'
 
 # Invalid passwords are errors, never crashes.
+# An empty password, from a file or standard input, is refused before any file is touched.
 run encrypt --password-file pw-empty data.bin
-check "empty password exit" 1 "$rc"; check "empty password message" "data.bin: '-' is not a valid integer value" "$err"
+check "empty password exit" 2 "$rc"; check "empty password message" "zarkent-cli: No Password Entered" "$err"
+printf '\r\n' | "$CLI" decrypt --password-file - data.bin.zrk >out.txt 2>err.txt
+check "empty password from standard input" "2 zarkent-cli: No Password Entered" "$? $(cat err.txt)"
 printf 'a\0b\n' >pw-nul
 run encrypt --password-file pw-nul data.bin
 check "NUL password message" "data.bin: Division by zero" "$err"
@@ -270,8 +296,17 @@ if command -v script >/dev/null; then
     (sleep 0.3; printf 'one\n'; sleep 0.3; printf 'two\n') | script -qec "'$CLI' encrypt t.txt" /dev/null >tty.txt 2>&1
     check "mismatch message" 1 "$(grep -c 'The passwords that you entered are different. Please make sure they are same' tty.txt)"
     check "no echo" 0 "$(grep -c 'one' tty.txt)"
-    (sleep 0.3; printf 'same\n'; sleep 0.3; printf 'same\n') | script -qec "'$CLI' encrypt t.txt" /dev/null >tty.txt 2>&1
+    check "mismatch asks again" 2 "$(grep -c 'Password: ' tty.txt)"
+    # A mismatch asks again, as passwd does: a match at the second or third try goes on, three mismatches
+    # end with exit status 2 and nothing written; an empty password ends at once.
+    typed() { for line in "$@"; do sleep 0.3; printf '%s\n' "$line"; done; }
+    typed one two one two one two | script -qec "'$CLI' encrypt t.txt" /dev/null >tty.txt 2>&1; rc=$?
+    check "three mismatches" "2 3 t.txt" "$rc $(grep -c 'are different' tty.txt) $(ls t.txt*)"
+    typed "" | script -qec "'$CLI' decrypt t.txt" /dev/null >tty.txt 2>&1; rc=$?
+    check "empty typed password" "2 1" "$rc $(grep -c 'No Password Entered' tty.txt)"
+    typed one two same same | script -qec "'$CLI' encrypt t.txt" /dev/null >tty.txt 2>&1
     check "terminal encrypt" 1 "$(grep -c '\] 100%' tty.txt)"
+    check "match at the second try" 1 "$(grep -c 'are different' tty.txt)"
     check "terminal output" "t.txt.zrk" "$(ls t.txt*)"
 fi
 
