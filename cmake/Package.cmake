@@ -28,6 +28,11 @@ if(TARGET zarkent)
     zarkent_manpage(zarkent)
 endif()
 
+# Completion of zarkent-cli's commands, options and file arguments, where bash-completion loads it on demand.
+if(NOT WIN32)
+    install(FILES data/zarkent-cli.bash DESTINATION share/bash-completion/completions RENAME zarkent-cli)
+endif()
+
 # The licence: GPL-3.0-or-later for Zarkent, with zlib's and Qt's, in Debian's machine-readable form.
 install(FILES packaging/debian/copyright DESTINATION share/doc/zarkent)
 

@@ -35,7 +35,8 @@ dpkg-deb -x "$deb" "$root"
 for path in usr/bin/zarkent usr/bin/zarkent-cli usr/lib/zarkent/zarkent usr/lib/zarkent/help.html usr/lib/zarkent/help_tr.html \
             usr/lib/zarkent/about_tr.txt usr/share/applications/zarkent.desktop \
             usr/share/icons/hicolor/128x128/apps/zarkent.png usr/share/mime/packages/zarkent.xml \
-            usr/share/man/man1/zarkent-cli.1.gz usr/share/man/man1/zarkent.1.gz usr/share/doc/zarkent/copyright; do
+            usr/share/man/man1/zarkent-cli.1.gz usr/share/man/man1/zarkent.1.gz usr/share/doc/zarkent/copyright \
+            usr/share/bash-completion/completions/zarkent-cli; do
     [ -e "$root/$path" ] || fail "the package lacks /$path"
 done
 extra=$(find "$root/usr/bin" -mindepth 1 ! -name zarkent ! -name zarkent-cli)

@@ -25,7 +25,7 @@ constexpr std::string_view EncryptDetails =
     "  --keep               keep the source file (by default it is deleted after success)\n"
     "  --password-file FILE read the password from the first line of FILE ('-' for standard input);\n"
     "                       without it the password is asked on the terminal, twice\n"
-    "  -o OUT               write the one PATH's .zrk file to OUT, which must not exist ('-' for standard\n"
+    "  -o, --output OUT     write the one PATH's .zrk file to OUT, which must not exist ('-' for standard\n"
     "                       output); the source is never deleted. PATH '-' reads standard input, which\n"
     "                       then cannot give the password. Nothing else is written to the disk\n"
     "  --name NAME          the file name stored in the .zrk file (needed with PATH '-'; default: the\n"
@@ -33,7 +33,7 @@ constexpr std::string_view EncryptDetails =
     "  --armor              with -o: write ASCII armour (text between '-----BEGIN ZARKENT ENCRYPTED\n"
     "                       TEXT-----' and its END line, compressed), as the text encryption window\n"
     "                       does, for e-mail and text fields; at most 16 MiB of contents\n"
-    "  -r                   walk each FOLDER's tree and encrypt every regular file in it, beside itself.\n"
+    "  -r, --recursive      walk each FOLDER's tree and encrypt every regular file in it, beside itself.\n"
     "                       Symbolic links are never followed; links, FIFOs, sockets and devices are\n"
     "                       reported and skipped, as are .zrk files, folders on other file systems and\n"
     "                       the protected folders of the window program (refused as a FOLDER). Ends\n"
@@ -50,10 +50,10 @@ constexpr std::string_view DecryptDetails =
     "\n"
     "  --keep               keep the .zrk file\n"
     "  --password-file FILE read the password from the first line of FILE ('-' for standard input)\n"
-    "  -o OUT               write the restored contents to OUT, which must not exist ('-' for standard\n"
+    "  -o, --output OUT     write the restored contents to OUT, which must not exist ('-' for standard\n"
     "                       output: 'decrypt -o - notes.txt.zrk | less' shows a file and leaves no plain\n"
     "                       copy on the disk); the .zrk file is never deleted. PATH '-' reads standard input\n"
-    "  -r                   walk each FOLDER's tree and decrypt every .zrk file in it, as encrypt -r does\n";
+    "  -r, --recursive      walk each FOLDER's tree and decrypt every .zrk file in it, as encrypt -r does\n";
 
 constexpr std::string_view TestUsage = "zarkent-cli test [--password-file FILE] PATH...\n";
 
@@ -103,7 +103,7 @@ constexpr std::string_view Md5Details =
     "Prints the MD5 digest of each FILE ('-' or none: standard input) in the format md5sum -c reads.\n"
     "\n"
     "  --upper              print the digits in capitals\n"
-    "  --check LIST         check the files of such a list: 'NAME: OK' or 'NAME: FAILED' per line, exit\n"
+    "  -c, --check LIST     check the files of such a list: 'NAME: OK' or 'NAME: FAILED' per line, exit\n"
     "                       status 1 when any fails\n";
 
 constexpr std::string_view PassgenUsage =
@@ -139,7 +139,7 @@ constexpr std::string_view RandomDetails =
 constexpr std::string_view CommonNotes =
     "Exit status of encrypt, decrypt, test and passwd: 0 all succeeded, 3 only wrong passwords failed,\n"
     "1 other failures (a reader that closed the output pipe early, a stop by Ctrl-C), 2 bad usage or no\n"
-    "password. 'zarkent-cli COMMAND --help' shows one command's help.\n";
+    "password. 'zarkent-cli COMMAND --help' (or -h) shows one command's help.\n";
 
 } // namespace
 
