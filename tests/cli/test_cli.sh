@@ -33,14 +33,17 @@ run encrypt --password-file pw -- --help; check "--help after -- is a path" 1 "$
 run decrypt --bogus; check "usage of the command" "Usage: zarkent-cli decrypt [--keep] [--password-file FILE] PATH..." "$(sed -n 2p err.txt)"
 run --help; check "program help lists every command" 8 "$(grep -oE '^(Usage:|      ) zarkent-cli [a-z0-9]+' out.txt | awk '{print $NF}' | sort -u | wc -l)"
 # The combinations -o, --name, --armor and -r allow.
-for bad in "-o" "-o x.zrk a b" "-o - -r d" "-r -" "-" "--name n a" "--armor a" "-o - -" "--password-file - -o - -"; do
-    eval "run encrypt $bad"
+printf 'x' >a; printf 'x' >b
+for bad in "-o" "-o x.zrk a b" "-o - -r a" "-r -" "-" "--name n a" "--armor a" "-o - -" "--password-file - -o - -"; do
+    eval "run encrypt --password-file pw $bad"
     check "encrypt $bad exit" 2 "$rc"; check "encrypt $bad usage" 1 "$(grep -c '^Usage: zarkent-cli encrypt' err.txt)"
 done
 for bad in "--name n -o - a" "--armor -o - a" "--password-file - -o - -"; do
-    eval "run decrypt $bad"
-    check "decrypt $bad exit" 2 "$rc"
+    eval "run decrypt --password-file pw $bad"
+    check "decrypt $bad exit" 2 "$rc"; check "decrypt $bad usage" 1 "$(grep -c '^Usage: zarkent-cli decrypt' err.txt)"
 done
+check "bad usage touches nothing" "a b" "$(listing | sed 's/ $//')"
+rm -f a b
 printf 'x' >a.txt
 setsid "$CLI" encrypt a.txt >out.txt 2>err.txt </dev/null; rc=$?
 check "no terminal and no password file" 2 "$rc"
