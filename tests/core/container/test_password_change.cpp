@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 
 #include "Job.h"
 #include "TempDir.h"
@@ -175,44 +174,6 @@ TEST(PasswordChange, NoExchangeNoChange) {
                          "\" was not changed: its file system cannot replace a file in one step (Invalid argument)");
     EXPECT_EQ(dir.Entries(), Names{"a.txt.zrk"});
     EXPECT_TRUE(ReadBytes(zrk) == before);
-}
-
-// Another program that changes, replaces or removes the file while the new one is written wins: its file
-// stays as it left it, and the new one goes.
-TEST(PasswordChange, FileChangedMeanwhileIsKept) {
-    enum class Meddle { Append, Replace, Remove };
-    for (const Meddle meddle : {Meddle::Append, Meddle::Replace, Meddle::Remove}) {
-        TempDir dir;
-        const std::string zrk = MakeZrk(dir, PatternBytes(3000), false, "one");
-        Bytes expected = ReadBytes(zrk);
-        SetFileEventHook([&](FileEvent event, const std::string& path) {
-            if (event != FileEvent::SyncFile || path.find(TempInfix) == std::string::npos) return 0;
-            switch (meddle) {
-            case Meddle::Append:
-                std::ofstream(PathOf(zrk), std::ios::binary | std::ios::app) << "x";
-                break;
-            case Meddle::Replace:
-                WriteBytes(dir / "other", expected); // the same bytes, another file
-                fs::rename(PathOf(dir / "other"), PathOf(zrk));
-                break;
-            case Meddle::Remove:
-                fs::remove(PathOf(zrk));
-                break;
-            }
-            return 0;
-        });
-        const std::string error = ErrorOf([&] { ChangePassword(zrk, "one", "two"); });
-        SetFileEventHook({});
-        EXPECT_EQ(error, "The password of \"" + zrk +
-                             "\" was not changed: another program changed, replaced or removed it meanwhile");
-        if (meddle == Meddle::Remove) {
-            EXPECT_EQ(dir.Entries(), Names{});
-            continue;
-        }
-        if (meddle == Meddle::Append) expected.push_back('x');
-        EXPECT_EQ(dir.Entries(), Names{"a.txt.zrk"});
-        EXPECT_TRUE(ReadBytes(zrk) == expected);
-    }
 }
 
 // A wrong old password, or a file that is no .zrk file, is found before anything is written.
