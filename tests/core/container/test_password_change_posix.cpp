@@ -70,21 +70,28 @@ TEST(PasswordChange, OnlyAFileOfOneName) {
     EXPECT_TRUE(ReadBytes(zrk) == before);
 }
 
-// Another program that changes, replaces or removes the file while the new one is written wins: its file
-// stays as it left it, and the new one goes. (Windows refuses such changes while the file is read.)
+// Another program that changes, replaces or removes the file while the new one is written, or replaces it
+// at the last moment before the exchange, wins: its file stays as it left it, and the new one goes.
+// (Windows refuses such changes while the file is read.)
 TEST(PasswordChange, FileChangedMeanwhileIsKept) {
-    enum class Meddle { Append, Replace, Remove };
-    for (const Meddle meddle : {Meddle::Append, Meddle::Replace, Meddle::Remove}) {
+    enum class Meddle { Append, Replace, Remove, ReplaceAtTheExchange };
+    for (const Meddle meddle : {Meddle::Append, Meddle::Replace, Meddle::Remove, Meddle::ReplaceAtTheExchange}) {
         TempDir dir;
         const std::string zrk = MakeZrk(dir);
         std::vector<std::uint8_t> expected = ReadBytes(zrk);
+        bool done = false;
         SetFileEventHook([&](FileEvent event, const std::string& path) {
-            if (event != FileEvent::SyncFile || path.find(TempInfix) == std::string::npos) return 0;
+            const bool atTheExchange = meddle == Meddle::ReplaceAtTheExchange;
+            if (done || event != (atTheExchange ? FileEvent::Exchange : FileEvent::SyncFile) ||
+                (!atTheExchange && path.find(TempInfix) == std::string::npos))
+                return 0;
+            done = true;
             switch (meddle) {
             case Meddle::Append:
                 std::ofstream(PathOf(zrk), std::ios::binary | std::ios::app) << "x";
                 break;
             case Meddle::Replace:
+            case Meddle::ReplaceAtTheExchange:
                 WriteBytes(dir / "other", expected); // the same bytes, another file
                 fs::rename(PathOf(dir / "other"), PathOf(zrk));
                 break;
@@ -96,6 +103,7 @@ TEST(PasswordChange, FileChangedMeanwhileIsKept) {
         });
         const std::string error = ErrorOf([&] { ChangePassword(zrk, "one", "two"); });
         SetFileEventHook({});
+        EXPECT_TRUE(done);
         EXPECT_EQ(error, "The password of \"" + zrk +
                              "\" was not changed: another program changed, replaced or removed it meanwhile");
         if (meddle == Meddle::Remove) {
