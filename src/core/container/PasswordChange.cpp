@@ -255,13 +255,25 @@ bool ChangePassword(const std::string& path, std::string_view oldPassword, std::
         throw;
     }
 
-    try {
-        SyncParentDirectory(path);
-    } catch (...) {
-        // Not known to be on the disk: the old file goes back, and the new one away.
+    // Puts back what the name held, and removes the new file.
+    auto undo = [&] {
         std::string newFile;
         if (ExchangeFiles(path, oldFile, FreeTemporaryName(path), &newFile) == ExchangeResult::Done)
             RemoveFile(newFile);
+    };
+    // The file that went out is the one that was read: nothing came under the name between the check and
+    // the exchange. (The exchange itself changed its change time.)
+    const std::optional<FileIdentity> swapped = IdentityOfPath(oldFile);
+    if (!swapped || swapped->device != identity.device || swapped->inode != identity.inode ||
+        swapped->size != identity.size || swapped->modifiedSeconds != identity.modifiedSeconds ||
+        swapped->modifiedNanoseconds != identity.modifiedNanoseconds) {
+        undo();
+        LeftUnchanged(path, "another program changed, replaced or removed it meanwhile");
+    }
+    try {
+        SyncParentDirectory(path);
+    } catch (...) {
+        undo(); // not known to be on the disk
         throw;
     }
     if (std::string reason; !RemoveFile(oldFile, &reason))
