@@ -293,6 +293,53 @@ for bad in "" "--bound 10" "--count 10" "--bound x --count 1" "--bound 429496729
 done
 rm -f win.txt
 
+# passwd: the new password opens each file and the old one no longer does; the permissions stay; a
+# failure leaves the file as it was and the next file still runs.
+head -c 300000 /dev/urandom >pd.bin
+printf 'new one\n' >pw-new
+"$CLI" encrypt --keep --password-file pw pd.bin >/dev/null
+"$CLI" encrypt --keep --compress --password-file pw pd.bin >/dev/null
+chmod 640 pd.bin.zrk
+run passwd --password-file pw --new-password-file pw-new pd.bin.zrk '(0)pd.bin.zrk'
+check "passwd exit" 0 "$rc"; check "passwd prints each" "pd.bin.zrk (0)pd.bin.zrk" "$(echo $out)"; check "passwd quiet" "" "$err"
+check "passwd leaves only the files" "(0)pd.bin.zrk pd.bin pd.bin.zrk " "$(ls -A | grep -e pd -e tmp.tzl | tr '\n' ' ')"
+check "passwd keeps the mode" 640 "$(stat -c %a pd.bin.zrk)"
+for zrk in pd.bin.zrk '(0)pd.bin.zrk'; do
+    mkdir pc && cp "$zrk" pc/x.zrk
+    run decrypt --password-file pw pc/x.zrk; check "old password refused by $zrk" 3 "$rc"
+    run decrypt --password-file pw-new pc/x.zrk; check "new password opens $zrk" "" "$(cmp pc/pd.bin pd.bin)"
+    rm -rf pc
+done
+mv pd.bin.zrk c.zrk
+rm -f '(0)pd.bin.zrk'
+head -c 100 pd.bin >short.zrk
+while IFS='|' read -r what args code message; do
+    cp c.zrk before.zrk
+    eval "run passwd $args"
+    check "passwd $what exit" "$code" "$rc"
+    check "passwd $what message" "$message" "$(head -1 err.txt)"
+    check "passwd $what untouched" "" "$(cmp c.zrk before.zrk)"
+    check "passwd $what nothing printed" "" "$out"
+    [[ $code != 2 || $message == *"No Password Entered" ]] || check "passwd $what usage" 1 "$(grep -c '^Usage: zarkent-cli passwd' err.txt)"
+done <<'CASES'
+wrong old password|--password-file pw --new-password-file pw c.zrk|3|c.zrk: The Password is Wrong
+both from standard input|--password-file - --new-password-file - c.zrk|2|zarkent-cli: standard input cannot give both the old and the new password
+empty new password|--password-file pw-new --new-password-file pw-empty c.zrk|2|zarkent-cli: No Password Entered
+empty old password|--password-file pw-empty --new-password-file pw c.zrk|2|zarkent-cli: No Password Entered
+unreadable new password file|--password-file pw-new --new-password-file missing-pw c.zrk|1|zarkent-cli: cannot read the password file "missing-pw"
+no path|--password-file pw-new --new-password-file pw|2|zarkent-cli: no PATH given
+standard input as a file|--password-file pw-new --new-password-file pw -|2|zarkent-cli: passwd changes files in place; standard input ('-') cannot be one
+unknown option|--bogus c.zrk|2|zarkent-cli: unknown option '--bogus'
+too short|--password-file pw-new --new-password-file pw short.zrk|1|short.zrk: Stream read error
+missing file|--password-file pw-new --new-password-file pw missing.zrk|1|missing.zrk: Cannot open file "missing.zrk". No such file or directory
+CASES
+printf 'new one\n' | "$CLI" passwd --password-file - --new-password-file pw missing.zrk c.zrk c.zrk >out.txt 2>err.txt
+check "passwd goes on after failures" "1 c.zrk" "$? $(cat out.txt)"
+check "passwd reports each failure" 2 "$(wc -l <err.txt)"
+check "passwd wrong after the change" "c.zrk: The Password is Wrong" "$(tail -1 err.txt)"
+check "passwd from standard input changed it" "" "$(cmp c.zrk before.zrk >/dev/null && echo unchanged)"
+rm -f c.zrk before.zrk pd.bin pw-new short.zrk
+
 # On a terminal: the password is asked twice without echo, and a progress bar is drawn.
 if command -v script >/dev/null; then
     printf 'x' >t.txt
@@ -311,6 +358,13 @@ if command -v script >/dev/null; then
     check "terminal encrypt" 1 "$(grep -c '\] 100%' tty.txt)"
     check "match at the second try" 1 "$(grep -c 'are different' tty.txt)"
     check "terminal output" "t.txt.zrk" "$(ls t.txt*)"
+    (sleep 0.3; printf 'same\n'; sleep 0.3; printf 'two\n'; sleep 0.3; printf 'two\n') |
+        script -qec "'$CLI' passwd t.txt.zrk" /dev/null >tty.txt 2>&1
+    check "terminal passwd prompts" "Old password: New password: New password again: " \
+        "$(grep -o -e 'Old password: ' -e 'New password: ' -e 'New password again: ' tty.txt | tr -d '\n')"
+    check "terminal passwd" 1 "$(grep -c '\] 100%' tty.txt)"
+    printf 'two\n' >pw-two
+    check "terminal passwd changed it" 0 "$(cd /tmp && "$CLI" decrypt --keep --password-file "$work/pw-two" "$work/t.txt.zrk" >/dev/null; echo $?)"
 fi
 
 finish

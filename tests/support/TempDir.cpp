@@ -129,6 +129,8 @@ std::string EventName(FileEvent event) {
         return "create-temporary";
     case FileEvent::Grow:
         return "grow";
+    case FileEvent::Exchange:
+        return "exchange";
     }
     return "event " + std::to_string(static_cast<int>(event));
 }

@@ -48,7 +48,7 @@ bool OwnerOnly(const std::string& path);
 // The message of the exception `work` throws, or "(no error)".
 std::string ErrorOf(const std::function<void()>& work);
 // A file event as the event-list tests write it: "create", "sync-file", "sync-folder", "rename",
-// "remove", "read", "cut", "link", "create-temporary".
+// "remove", "read", "cut", "link", "create-temporary", "grow", "exchange".
 std::string EventName(FileEvent event);
 // Deterministic filler bytes.
 std::vector<std::uint8_t> PatternBytes(std::size_t size, std::uint32_t seed = 1);

@@ -122,6 +122,9 @@ public:
     void Seek(std::int64_t position);
     // Flushes the contents to the disk.
     void Sync();
+    // Gives this file the permission bits, and where allowed the owner and group, of `other` (POSIX).
+    // On Windows a no-op: ExchangeFiles keeps the replaced file's attributes and access list.
+    void CopyPermissionsFrom(const File& other);
     void Close();
 
 private:
@@ -162,6 +165,20 @@ bool RemoveFile(const std::string& path, std::string* reason = nullptr);
 // Renames without ever replacing `to`. On Failed, `reason` receives the system's text.
 RenameResult RenameNoReplace(const std::string& from, const std::string& to, std::string* reason = nullptr);
 
+// How ExchangeFiles went. Unsupported: the file system cannot replace a name in one step, and nothing
+// was changed.
+enum class ExchangeResult { Done, Unsupported, Failed };
+
+// Puts the file named `replacement` under the name `target` in one step: `target` names, at every moment,
+// either its old file or the new one, whole. Afterwards `*oldFile` receives the name of the old file:
+// `replacement` where the names are exchanged (Linux: renameat2 with RENAME_EXCHANGE), `backup` where the
+// system replaces with a backup (Windows: ReplaceFileW, which keeps the replaced file's attributes and
+// access list). `backup` must be a free name in the same folder. On Failed or Unsupported both files keep
+// their names (should the system fail half-way and the old file not go back, `reason` says where it is),
+// and `reason` receives the system's text.
+ExchangeResult ExchangeFiles(const std::string& target, const std::string& replacement, const std::string& backup,
+                             std::string* oldFile, std::string* reason = nullptr);
+
 // Flushes the folder entry of `path` (its creation, rename or removal) to the disk.
 void SyncParentDirectory(const std::string& path);
 
@@ -196,7 +213,20 @@ void RemovePartialFiles() noexcept;
 // A hook that returns an errno value makes the operation fail with that error (CreateTemporary: as on
 // a file system without such files). The hook runs on the thread doing the operation.
 // Grow: a write that needs new storage for the file (returning ENOSPC or EDQUOT there acts as a full disk).
-enum class FileEvent { Create, SyncFile, SyncFolder, Rename, Remove, ReadAt, Truncate, Link, CreateTemporary, Grow };
+// Exchange: ExchangeFiles, with its target (returning EINVAL there acts as a file system that cannot).
+enum class FileEvent {
+    Create,
+    SyncFile,
+    SyncFolder,
+    Rename,
+    Remove,
+    ReadAt,
+    Truncate,
+    Link,
+    CreateTemporary,
+    Grow,
+    Exchange
+};
 using FileEventHook = std::function<int(FileEvent event, const std::string& path)>;
 // An empty hook removes it.
 void SetFileEventHook(FileEventHook hook);

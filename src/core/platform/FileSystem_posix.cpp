@@ -353,6 +353,19 @@ void File::Sync() {
     if (::fsync(Fd()) != 0) Fail("Cannot write file", errno);
 }
 
+void File::CopyPermissionsFrom(const File& other) {
+    struct stat info {};
+    if (::fstat(other.Fd(), &info) != 0) other.Fail("Cannot read file", errno);
+    struct stat own {};
+    if (::fstat(Fd(), &own) != 0) Fail("Cannot read file", errno);
+    // The owner and group first (a change of owner clears the set-user and set-group bits), as far as
+    // the user may give them: another user's file becomes the user's own, as when any editor saves it.
+    if (own.st_uid != info.st_uid || own.st_gid != info.st_gid) {
+        if (::fchown(Fd(), info.st_uid, info.st_gid) != 0) (void)::fchown(Fd(), static_cast<uid_t>(-1), info.st_gid);
+    }
+    if (::fchmod(Fd(), info.st_mode & 07777) != 0) Fail("Cannot change the permissions of file", errno);
+}
+
 void File::Close() {
     if (!IsOpen()) return;
     const int fd = static_cast<int>(std::exchange(handle_, InvalidHandle));
@@ -458,6 +471,22 @@ RenameResult RenameNoReplace(const std::string& from, const std::string& to, std
     if (error == EEXIST) return RenameResult::TargetExists;
     if (reason) *reason = SystemErrorText(error);
     return RenameResult::Failed;
+}
+
+ExchangeResult ExchangeFiles(const std::string& target, const std::string& replacement, const std::string&,
+                             std::string* oldFile, std::string* reason) {
+    int error = Announce(FileEvent::Exchange, target);
+    if (error == 0) {
+        if (::renameat2(AT_FDCWD, replacement.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+            if (oldFile) *oldFile = replacement;
+            return ExchangeResult::Done;
+        }
+        error = errno;
+    }
+    if (reason) *reason = SystemErrorText(error);
+    // The file system (or an old kernel) has no exchange; there is no other way to replace in one step.
+    if (error == EINVAL || error == ENOSYS || error == EOPNOTSUPP) return ExchangeResult::Unsupported;
+    return ExchangeResult::Failed;
 }
 
 void SyncParentDirectory(const std::string& path) {

@@ -600,6 +600,36 @@ RenameResult RenameNoReplace(const std::string& from, const std::string& to, std
     return RenameResult::Failed;
 }
 
+void File::CopyPermissionsFrom(const File&) {
+    // ReplaceFileW gives the new file the replaced one's attributes and access list.
+}
+
+ExchangeResult ExchangeFiles(const std::string& target, const std::string& replacement, const std::string& backup,
+                             std::string* oldFile, std::string* reason) {
+    if (const int error = Announce(FileEvent::Exchange, target)) {
+        if (reason) *reason = SystemErrorText(error);
+        return error == EINVAL || error == ENOSYS ? ExchangeResult::Unsupported : ExchangeResult::Failed;
+    }
+    const std::wstring wideTarget = LongPath(target), wideBackup = LongPath(backup);
+    // With a backup name a failure never leaves the target name empty but in the one case handled below;
+    // without one the system may delete the old file and then fail to move the new one in.
+    if (::ReplaceFileW(wideTarget.c_str(), LongPath(replacement).c_str(), wideBackup.c_str(),
+                       REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        if (oldFile) *oldFile = backup;
+        return ExchangeResult::Done;
+    }
+    const DWORD error = ::GetLastError();
+    std::string text = ErrorText(error);
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        // The old file went to the backup name and the new one could not follow: put the old one back.
+        if (!::MoveFileExW(wideBackup.c_str(), wideTarget.c_str(), MOVEFILE_WRITE_THROUGH))
+            text += "; the old file is kept as \"" + backup + "\"";
+    }
+    if (reason) *reason = text;
+    return error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ? ExchangeResult::Unsupported
+                                                                           : ExchangeResult::Failed;
+}
+
 void SyncParentDirectory(const std::string& path) {
     std::string folder = DirectoryPart(path);
     if (folder.empty()) folder = ".";
