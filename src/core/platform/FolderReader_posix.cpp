@@ -27,10 +27,14 @@ namespace {
     throw ZarkentError("Cannot read folder \"" + path + "\". " + reason, ErrorKind::FileSystem);
 }
 
-std::string OpenProblem(int error) {
-    // O_NOFOLLOW reports a link as ELOOP, O_DIRECTORY anything else as ENOTDIR.
-    if (error == ELOOP) return "It is a symbolic link, which is never followed";
-    if (error == ENOTDIR) return "It is not a folder";
+// Why the entry `name` of the folder `at` could not be opened as a folder with `error`.
+std::string OpenProblem(int at, const char* name, int error) {
+    // A link is refused as ENOTDIR (O_DIRECTORY) or ELOOP (O_NOFOLLOW); say which it was.
+    struct stat info {};
+    if ((error == ENOTDIR || error == ELOOP) && ::fstatat(at, name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (S_ISLNK(info.st_mode)) return "It is a symbolic link, which is never followed";
+        if (!S_ISDIR(info.st_mode)) return "It is not a folder";
+    }
     return SystemErrorText(error);
 }
 
@@ -63,9 +67,8 @@ std::uint64_t FolderReader::Inode() const {
 }
 
 namespace {
-// Takes over the descriptor `fd` of the folder `path` (or reports why there is none).
-DIR* Adopt(int fd, int openError, const std::string& path, struct stat& info) {
-    if (fd < 0) CannotRead(path, OpenProblem(openError));
+// Takes over the open descriptor `fd` of the folder `path`.
+DIR* Adopt(int fd, const std::string& path, struct stat& info) {
     if (::fstat(fd, &info) != 0) {
         const int error = errno;
         ::close(fd);
@@ -96,10 +99,10 @@ FolderReader FolderReader::Open(const std::string& path) {
     while (name.size() > 1 && name.back() == '/')
         name.pop_back();
     const int fd = OpenFolderAt(AT_FDCWD, name.c_str());
-    const int error = errno;
+    if (fd < 0) CannotRead(path, OpenProblem(AT_FDCWD, name.c_str(), errno));
     auto state = std::make_unique<State>();
     struct stat info {};
-    state->dir = Adopt(fd, error, path, info);
+    state->dir = Adopt(fd, path, info);
     state->path = path;
     state->device = static_cast<std::uint64_t>(info.st_dev);
     state->inode = static_cast<std::uint64_t>(info.st_ino);
@@ -108,10 +111,10 @@ FolderReader FolderReader::Open(const std::string& path) {
 
 FolderReader FolderReader::OpenChild(const std::string& name, const std::string& path) const {
     const int fd = OpenFolderAt(::dirfd(state_->dir), name.c_str());
-    const int error = errno;
+    if (fd < 0) CannotRead(path, OpenProblem(::dirfd(state_->dir), name.c_str(), errno));
     auto state = std::make_unique<State>();
     struct stat info {};
-    state->dir = Adopt(fd, error, path, info);
+    state->dir = Adopt(fd, path, info);
     state->path = path;
     state->device = static_cast<std::uint64_t>(info.st_dev);
     state->inode = static_cast<std::uint64_t>(info.st_ino);
