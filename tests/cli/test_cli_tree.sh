@@ -156,7 +156,8 @@ for level in $(seq 60); do deep=$deep/d; mkdir -p "$deep"; printf 'x' >"$deep/fi
 rc=$?
 check "open limit exit" 1 "$rc"
 check "open limit message" 1 "$(grep -c ': Cannot read folder ".*". It is [0-9]* folders deep, more than can be open at once$' err.txt)"
-check "open limit levels above done" 0 "$(grep -c 'done' <<<"$(summary)" | grep -vc 1)"
+# With 40 handles 20 folders may be open: the root and 19 below it, whose files are done.
+check "open limit levels above done" "19 done, 1 failed, 0 skipped" "$(summary)"
 check "open limit bottom untouched" x "$(cat "$deep/file")"
 rm -rf lim
 
