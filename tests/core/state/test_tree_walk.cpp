@@ -64,8 +64,12 @@ std::string Reason(SkipReason reason) {
     return " " + std::to_string(static_cast<int>(reason));
 }
 
-// Enough files in one folder that the listing meets some of the outputs made while it is read.
-constexpr int manyFiles = 300;
+// Enough files, with long enough names, in one folder that its listing takes several reads of the
+// system's buffer (32 KiB in glibc) and so meets some of the outputs made while it is read.
+constexpr int manyFiles = 400;
+std::string LongName(int i) {
+    return "f" + std::to_string(i) + std::string(150, 'n');
+}
 
 TEST(TreeWalk, EncryptsEveryFileOnceAndReportsOnlyTheZrkFilesThatWereThere) {
     TempDir dir;
@@ -76,8 +80,8 @@ TEST(TreeWalk, EncryptsEveryFileOnceAndReportsOnlyTheZrkFilesThatWereThere) {
     fs::create_directory(PathOf(root + "/empty"));
     Lines expected = {"sub/deeper/file", "top.txt"};
     for (int i = 0; i < manyFiles; ++i) {
-        WriteText(root + "/many/f" + std::to_string(i), "c");
-        expected.push_back("many/f" + std::to_string(i));
+        WriteText(root + "/many/" + LongName(i), "c");
+        expected.push_back("many/" + LongName(i));
     }
     std::sort(expected.begin(), expected.end());
 
@@ -101,8 +105,8 @@ TEST(TreeWalk, DecryptsOnlyZrkFilesAndNeverItsOwnOutputs) {
     const std::string root = dir / "root";
     Lines expected;
     for (int i = 0; i < manyFiles; ++i) {
-        WriteText(root + "/d" + std::to_string(i) + ".zrk.zrk", "z");
-        expected.push_back("d" + std::to_string(i) + ".zrk.zrk");
+        WriteText(root + "/" + LongName(i) + ".zrk.zrk", "z");
+        expected.push_back(LongName(i) + ".zrk.zrk");
     }
     WriteText(root + "/plain.txt", "p");
     WriteText(root + "/sub/one.zrk", "z");
@@ -117,9 +121,13 @@ TEST(TreeWalk, DecryptsOnlyZrkFilesAndNeverItsOwnOutputs) {
     EXPECT_EQ(recorder.skipped, Lines{});
     EXPECT_EQ(recorder.failed, Lines{});
 
+    // The outputs are .zrk files a later walk does take up.
+    for (int i = 0; i < manyFiles; ++i)
+        fs::remove(PathOf(root + "/" + LongName(i) + ".zrk.zrk"));
     Recorder again(root, false);
     WalkTree(root, rules, again);
-    EXPECT_EQ(std::count(again.worked.begin(), again.worked.end(), "d7.zrk"), 1);
+    EXPECT_EQ(again.worked.size(), manyFiles + 1u);
+    EXPECT_EQ(std::count(again.worked.begin(), again.worked.end(), LongName(7) + ".zrk"), 1);
 }
 
 // The walk stays on the root's file system: what the comparison calls another one is passed over
