@@ -51,7 +51,8 @@ rm -rf t copy
 
 # Encrypting: .zrk files are reported and skipped, the walk's own outputs are not. Enough files with
 # long enough names that the folder's listing takes several reads of the system's buffer (32 KiB in
-# glibc) and so meets some of the outputs made while it is read.
+# glibc) and so meets some of the outputs made while it is read (on ext4; a tmpfs listing never shows
+# files made after it began).
 pad=$(printf '%0150d' 0)
 mkdir z
 printf 'z' >z/old.zrk

@@ -65,7 +65,8 @@ std::string Reason(SkipReason reason) {
 }
 
 // Enough files, with long enough names, in one folder that its listing takes several reads of the
-// system's buffer (32 KiB in glibc) and so meets some of the outputs made while it is read.
+// system's buffer (32 KiB in glibc) and so meets some of the outputs made while it is read (on ext4 it
+// does; a tmpfs listing never shows files made after it began, and there only the counts are checked).
 constexpr int manyFiles = 400;
 std::string LongName(int i) {
     return "f" + std::to_string(i) + std::string(150, 'n');
