@@ -123,6 +123,36 @@ TEST(FolderReader, SubfolderSwappedForALinkIsNotFollowed) {
     EXPECT_FALSE(other.Device() == sub->device && other.Inode() == sub->inode);
 }
 
+// A folder swapped between its listing and its opening (here from inside the file-system check, the
+// last look before the opening): for another folder it fails, for a link it is refused; nothing of
+// what now stands there is worked on.
+TEST(TreeWalkPosix, FolderSwappedBeforeItsOpeningIsNotWalked) {
+    for (const bool toLink : {false, true}) {
+        TempDir dir;
+        const std::string root = dir / "root";
+        WriteText(root + "/sub/inside", "x");
+        WriteText(dir / "outside/secret", "x");
+        TreeWalkRules rules;
+        rules.sameFileSystem = [&](std::uint64_t rootDevice, std::uint64_t device, const std::string& path) {
+            if (path == root + "/sub") {
+                fs::rename(PathOf(path), PathOf(dir / "moved"));
+                if (toLink)
+                    fs::create_symlink(dir / "outside", path);
+                else
+                    fs::rename(PathOf(dir / "outside"), PathOf(path));
+            }
+            return rootDevice == device;
+        };
+        Recorder recorder(root);
+        WalkTree(root, rules, recorder);
+        EXPECT_EQ(recorder.worked, Lines{}) << toLink;
+        ASSERT_EQ(recorder.failed.size(), 1u) << toLink;
+        EXPECT_EQ(recorder.failed[0], "sub: Cannot read folder \"" + root + "/sub\". " +
+                                          (toLink ? "It is a symbolic link, which is never followed"
+                                                  : "It was replaced while its folder was read"));
+    }
+}
+
 TEST(TreeWalkPosix, Walks300FoldersDeep) {
     TempDir dir;
     const std::string root = dir / "root";
