@@ -4,6 +4,8 @@
 // N/10 files, so that growth with the number of files shows.
 //
 // Usage: bench_batch ZARKENT_CLI [N]   (N defaults to 10000; the folder is made under /dev/shm)
+//        bench_batch --encrypt-folder FOLDER   (one encryption batch of the window over FOLDER's files, its
+//        seconds on standard output; bench_tree.sh sets it against zarkent-cli encrypt -r)
 
 #include <QCoreApplication>
 
@@ -54,6 +56,15 @@ template <class Batch> double RunBatch(const fs::path& folder, const char* mask)
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc == 3 && std::string(argv[1]) == "--encrypt-folder") {
+        const double seconds = RunBatch<zarkent::TTopluSifrele>(argv[2], "*.*");
+        if (zarkent::State().EncryptFailed) {
+            std::fprintf(stderr, "the batch failed\n");
+            return 1;
+        }
+        std::printf("%.3f\n", seconds);
+        return 0;
+    }
     if (argc < 2) {
         std::fprintf(stderr, "usage: bench_batch ZARKENT_CLI [N]\n");
         return 2;

@@ -18,6 +18,9 @@ std::optional<std::string> CanonicalPath(const std::string& path);
 // Windows; empty when unknown.
 std::string HomeFolder();
 
+// The folder of the running program's own file, its links resolved; empty when unknown.
+std::string RunningProgramFolder();
+
 // The system's folders, as the system names them: on Linux the root and its program, boot, device,
 // configuration, library and kernel folders; on Windows the Windows, System and Program Files
 // folders (and their 32-bit counterparts) as the shell reports them for this installation.

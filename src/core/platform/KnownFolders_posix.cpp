@@ -21,6 +21,12 @@ std::string HomeFolder() {
     return {};
 }
 
+std::string RunningProgramFolder() {
+    const std::optional<std::string> program = CanonicalPath("/proc/self/exe");
+    if (!program) return {};
+    return program->substr(0, program->rfind('/') + 1);
+}
+
 std::vector<std::string> SystemFolders() {
     return {"/", "/bin", "/boot", "/dev", "/etc", "/lib", "/proc", "/sys", "/usr"};
 }

@@ -50,6 +50,21 @@ std::string HomeFolder() {
     return KnownFolder(FOLDERID_Profile).value_or(std::string());
 }
 
+std::string RunningProgramFolder() {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0) return {};
+        if (length < name.size()) {
+            name.resize(length);
+            break;
+        }
+        name.resize(name.size() * 2);
+    }
+    const std::string program = CanonicalPath(win::Narrow(name)).value_or(win::Narrow(name));
+    return program.substr(0, program.find_last_of("\\/") + 1);
+}
+
 std::vector<std::string> SystemFolders() {
     std::vector<std::string> folders;
     const KNOWNFOLDERID* const ids[] = {&FOLDERID_Windows, &FOLDERID_System, &FOLDERID_SystemX86,
