@@ -321,6 +321,7 @@ void File::Write(const void* data, std::size_t size) {
         const ssize_t n = ::write(Fd(), in + done, size - done);
         if (n < 0) {
             if (errno == EINTR) continue;
+            if (errno == EPIPE) throw BrokenPipeError("Cannot write file \"" + path_ + "\". " + SystemErrorText(EPIPE));
             Fail("Cannot write file", errno);
         }
         if (n == 0) Fail("Cannot write file", ENOSPC);
@@ -437,6 +438,12 @@ void detail::RemovePartialPath(const char* path) noexcept {
 File File::StandardInput() {
     const int fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
     if (fd < 0) throw ZarkentError("Cannot read standard input. " + SystemErrorText(errno), ErrorKind::FileSystem);
+    return File(fd, "-");
+}
+
+File File::StandardOutput() {
+    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) throw ZarkentError("Cannot write standard output. " + SystemErrorText(errno), ErrorKind::FileSystem);
     return File(fd, "-");
 }
 
