@@ -1,8 +1,8 @@
 #include "core/container/ZlibStreams.h"
 
 #include <algorithm>
-#include <cstring>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -265,9 +265,7 @@ bool DeflateFile(File& input, File& output, unsigned threads, const BlockObserve
     const auto remaining = static_cast<std::uint64_t>(std::max<std::int64_t>(0, input.Size() - start));
     const std::uint64_t blocks = remaining / DeflateBlockSize + 1;
     threads = static_cast<unsigned>(std::min<std::uint64_t>(threads, blocks));
-    const BlockSource fill = [&](std::uint64_t index, DeflateBlock& block) {
-        ReadBlockAt(input, start, index, block);
-    };
+    const BlockSource fill = [&](std::uint64_t index, DeflateBlock& block) { ReadBlockAt(input, start, index, block); };
 
     // A file of one block is compressed right here: no threads to start and stop for each small file
     // of a folder. Should it have grown meanwhile, it is compressed in blocks like any other.
@@ -455,8 +453,7 @@ std::string InflateBytes(std::string_view input, std::size_t limit) {
     }
     if (produced > limit) throw InflateLimitError(limit);
     // Nothing may follow the stream.
-    if (s.avail_in != 0 || consumed != input.size())
-        throw DataError();
+    if (s.avail_in != 0 || consumed != input.size()) throw DataError();
     output.resize(produced);
     return output;
 }

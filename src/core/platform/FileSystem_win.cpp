@@ -243,7 +243,8 @@ HANDLE DuplicateStandardHandle(DWORD which, const char* what) {
     HANDLE copy = nullptr;
     const HANDLE handle = ::GetStdHandle(which);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
-        !::DuplicateHandle(::GetCurrentProcess(), handle, ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        !::DuplicateHandle(::GetCurrentProcess(), handle, ::GetCurrentProcess(), &copy, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
         throw ZarkentError(std::string(what) + ". " +
                                ErrorText(handle == nullptr ? ERROR_INVALID_HANDLE : ::GetLastError()),
                            ErrorKind::FileSystem);

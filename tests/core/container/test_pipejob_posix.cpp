@@ -33,7 +33,8 @@ public:
             std::mt19937 random(seed);
             std::size_t at = 0;
             while (at < data_.size()) {
-                const std::size_t want = std::min<std::size_t>(data_.size() - at, 1 + random() % (random() % 4 ? 3000 : 200000));
+                const std::size_t want =
+                    std::min<std::size_t>(data_.size() - at, 1 + random() % (random() % 4 ? 3000 : 200000));
                 const ssize_t n = ::write(fd, data_.data() + at, want);
                 if (n <= 0) break; // the reader is gone
                 at += static_cast<std::size_t>(n);
@@ -100,7 +101,8 @@ TEST_F(DeflateStreamTest, SameBytesAsTheFileAtEveryEdge) {
             std::vector<std::uint64_t> seen;
             EXPECT_TRUE(DeflateStream(
                 feeder.Read(), [&](const std::uint8_t* p, std::size_t n) { stream.insert(stream.end(), p, p + n); },
-                threads, [&](std::uint64_t done) {
+                threads,
+                [&](std::uint64_t done) {
                     seen.push_back(done);
                     return true;
                 }));
@@ -141,8 +143,8 @@ StreamContext Context(const std::atomic<bool>& compress) {
 // without writing anything.
 TEST_F(PipeJobTest, SameBytesAsTheFileJobAndBack) {
     TempDir dir;
-    const std::size_t sizes[] = {0, 1, 3, Chunk - 1, Chunk, Chunk + 1, 16 * Chunk - 1, 16 * Chunk, 16 * Chunk + 5,
-                                 3 * 16 * Chunk + 2};
+    const std::size_t sizes[] = {
+        0, 1, 3, Chunk - 1, Chunk, Chunk + 1, 16 * Chunk - 1, 16 * Chunk, 16 * Chunk + 5, 3 * 16 * Chunk + 2};
     unsigned seed = 0;
     for (const bool compressed : {false, true}) {
         const std::atomic<bool> compress{compressed};
@@ -236,8 +238,7 @@ TEST_F(PipeJobTest, DamagedStreams) {
         {"payload cut at the header", true, [](Bytes& b) { b.resize(HeaderSize); }, ErrorKind::DamagedFile,
          "data error"},
         {"bytes after the stream", true, [](Bytes& b) { b.push_back(0); }, ErrorKind::DamagedFile, "data error"},
-        {"payload byte flipped", true, [](Bytes& b) { b[b.size() / 2] ^= 0x10; }, ErrorKind::DamagedFile,
-         "data error"},
+        {"payload byte flipped", true, [](Bytes& b) { b[b.size() / 2] ^= 0x10; }, ErrorKind::DamagedFile, "data error"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
