@@ -354,7 +354,6 @@ bool StreamInflater::Add(const void* data, std::size_t size) {
     // Pieces below uInt's range: a zlib stream knows nothing of the caller's sizes.
     constexpr std::size_t Piece = 1u << 30;
     while (size > 0) {
-        if (st.ended) throw DataError(); // nothing may follow the stream
         const std::size_t n = std::min(size, Piece);
         s.next_in = const_cast<unsigned char*>(bytes);
         s.avail_in = static_cast<uInt>(n);
@@ -366,7 +365,7 @@ bool StreamInflater::Add(const void* data, std::size_t size) {
             st.Step(going);
             if (!going) return false;
         }
-        if (s.avail_in > 0) throw DataError();
+        if (s.avail_in > 0) throw DataError(); // nothing may follow the stream
     }
     return true;
 }

@@ -114,6 +114,54 @@ TEST_F(DeflateStreamTest, SameBytesAsTheFileAtEveryEdge) {
     }
 }
 
+// Pieces of any size inflate to the contents, checked or written; nothing may come after the stream's
+// end, in the same piece or a later one, and a stream cut short fails at Finish.
+TEST(StreamInflaterTest, PiecesOfAnySize) {
+    TempDir dir;
+    const Bytes data = Mixed(3 * B + 5);
+    const Bytes stream = DeflatedFile(dir, data);
+    std::mt19937 random(7);
+    for (int round = 0; round < 3; ++round) {
+        std::filesystem::remove(dir / "inflated");
+        {
+            File out = File::CreateNew(dir / "inflated", Access::OwnerOnly);
+            StreamInflater inflater(&out);
+            for (std::size_t at = 0; at < stream.size();) {
+                const std::size_t n = std::min<std::size_t>(stream.size() - at, round == 0 ? 1 : 1 + random() % 70000);
+                EXPECT_TRUE(inflater.Add(stream.data() + at, n));
+                at += n;
+            }
+            EXPECT_TRUE(inflater.Finish());
+        }
+        EXPECT_EQ(ReadBytes(dir / "inflated"), data) << round;
+    }
+    const auto dataError = [](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const ZarkentError& e) {
+            return e.Kind() == ErrorKind::DamagedFile && std::string(e.what()) == "data error";
+        }
+        return false;
+    };
+    EXPECT_TRUE(dataError([&] {
+        StreamInflater inflater(nullptr);
+        inflater.Add(stream.data(), stream.size());
+        const std::uint8_t extra = 0;
+        inflater.Add(&extra, 1);
+    })) << "a byte in a later piece";
+    EXPECT_TRUE(dataError([&] {
+        Bytes longer = stream;
+        longer.push_back(0);
+        StreamInflater inflater(nullptr);
+        inflater.Add(longer.data(), longer.size());
+    })) << "a byte in the same piece";
+    EXPECT_TRUE(dataError([&] {
+        StreamInflater inflater(nullptr);
+        inflater.Add(stream.data(), stream.size() - 1);
+        inflater.Finish();
+    })) << "cut short";
+}
+
 // A stop ends the work at once with a true prefix of the stream, and the pipe's writer is not left
 // waiting.
 TEST_F(DeflateStreamTest, ObserverStops) {
