@@ -92,6 +92,10 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     // A file-size limit must fail the write (and remove the partial output), not kill the process.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+#ifdef SIGPIPE
+    // A reader that closes the output pipe early fails the write, which ends the command quietly.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     runningCommand = nullptr;
     if (args.empty()) return UsageError(err, "no command given");
     const std::string& command = args[0];

@@ -116,8 +116,9 @@ FileWork ProcessInPlace(const FileOptions& options, const std::string& path, con
     context.durable = !options.keep; // the flush is what makes removing the source safe
     context.compressionThreads = options.threads;
     try {
-        const FileOutcome outcome =
-            options.encrypt ? EncryptOneFile(path, password, context) : DecryptOneFile(path, password, context);
+        const FileOutcome outcome = options.encrypt        ? EncryptOneFile(path, password, context)
+                                    : IsArmouredFile(path) ? DecryptArmouredBeside(path, password)
+                                                           : DecryptOneFile(path, password, context);
         if (bar) bar->Finish();
         if (outcome.cancelled) {
             io.err << Printable(path) << ": " << EnglishText(41) << "\n";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "core/container/FileJob.h"
 
 namespace zarkent::cli {
 
@@ -53,6 +54,11 @@ FileWork ProcessInPlace(const FileOptions& options, const std::string& path, con
 
 // -o: the one input (a file or "-") into the one output (a new file or "-").
 int RunToOutput(const FileOptions& options, const std::string& password, Streams io);
+// Whether the file at `path` holds ASCII armour (its begin line near the start, text before it).
+bool IsArmouredFile(const std::string& path);
+// Decrypts the armour in the file at `path` beside it, under its stored name ("(n)" when taken),
+// written whole and flushed before it gets its name.
+FileOutcome DecryptArmouredBeside(const std::string& path, const std::string& password);
 // -r: every regular file of the trees under the PATHs, each beside itself.
 int RunTree(const FileOptions& options, const std::string& password, Streams io);
 

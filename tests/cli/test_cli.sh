@@ -367,4 +367,112 @@ if command -v script >/dev/null; then
     check "terminal passwd changed it" 0 "$(cd /tmp && "$CLI" decrypt --keep --password-file "$work/pw-two" "$work/t.txt.zrk" >/dev/null; echo $?)"
 fi
 
+# -o and pipes: the bytes of the file mode both ways, stored and compressed, around the chunk edges
+# (65540 and 16 * 65540 bytes) and the compression blocks (256 KiB).
+mkdir pipes && cp pw pw-wrong pipes/ && cd pipes || exit 1
+for size in 0 1 65539 65540 65541 262145 1048639 1048640 1048641 3000001; do
+    head -c "$size" /dev/urandom >p.bin; head -c "$size" "$DATA/golden/sample.bin" >>p.bin
+    for mode in "" --compress; do
+        what="$size bytes ${mode:-stored}"
+        "$CLI" encrypt --keep $mode --password-file pw p.bin >/dev/null
+        cat p.bin | "$CLI" encrypt $mode --name p.bin --password-file pw -o - - >pipe.zrk 2>err.txt
+        check "pipe encrypt $what" "0 same ''" "$? $(cmp -s pipe.zrk p.bin.zrk && echo same) '$(cat err.txt)'"
+        "$CLI" decrypt --password-file pw -o - - <pipe.zrk >back.bin 2>err.txt
+        check "pipe decrypt $what" "0 same ''" "$? $(cmp -s back.bin p.bin && echo same) '$(cat err.txt)'"
+        "$CLI" decrypt --password-file pw -o new.bin p.bin.zrk 2>err.txt
+        check "decrypt into a new file $what" "0 same" "$? $(cmp -s new.bin p.bin && echo same)"
+        rm -f p.bin.zrk pipe.zrk back.bin new.bin
+    done
+done
+
+# -o FILE: a new file (never replaced), the source kept; a decrypted file is for its owner only.
+run encrypt --compress --password-file pw -o p.zrk p.bin
+check "encrypt -o file" "0 | p.bin p.zrk " "$rc $out| $(listing)"
+cp p.zrk p.before
+run decrypt --password-file pw -o p.zrk p.bin.zrk
+check "existing -o refused" "1 p.bin.zrk: Cannot create file \"p.zrk\". File exists" "$rc $err"
+run encrypt --password-file pw -o p.zrk p.bin
+check "existing -o untouched" "1 same" "$rc $(cmp -s p.zrk p.before && echo same)"
+run decrypt --password-file pw -o out.bin p.zrk
+check "decrypt -o file" "0 out.bin p.before p.bin p.zrk " "$rc $(listing)"
+check "decrypted -o is the owner's" "600 same" "$(stat -c %a out.bin) $(cmp -s out.bin p.bin && echo same)"
+run decrypt --password-file pw-wrong -o out2.bin p.zrk
+check "wrong password -o" "3 p.zrk: The Password is Wrong" "$rc $err"
+check "wrong password leaves nothing" "out.bin p.before p.bin p.zrk " "$(listing)"
+rm -f out.bin p.before
+# The name given with --name is what decryption restores.
+printf 'from a pipe' | "$CLI" encrypt --name x.txt --password-file pw -o - - >x.zrk
+run decrypt --password-file pw x.zrk
+check "--name restored" "0 x.txt from a pipe" "$rc $out $(cat x.txt)"
+rm -f x.txt
+
+# A reader that closes the pipe early ends the command at once, quietly, with status 1, leaving
+# nothing behind.
+before=$(listing)
+for command in "encrypt --name p.bin -o - -" "encrypt --compress --name p.bin -o - -" "decrypt -o - -"; do
+    input=p.bin; [[ $command == decrypt* ]] && input=p.zrk
+    "$CLI" $command --password-file pw <$input 2>err.txt | head -c 10 >/dev/null
+    check "closed pipe: $command" "1 ''" "${PIPESTATUS[0]} '$(cat err.txt)'"
+done
+check "closed pipe leaves nothing" "$before" "$(listing)"
+
+# test: checks without writing; stored contents can only show the password right.
+"$CLI" encrypt --keep --password-file pw -o s.zrk p.bin
+cp p.zrk trail.zrk; printf 'x' >>trail.zrk
+head -c $(($(stat -c %s p.zrk) - 5)) p.zrk >cut.zrk
+before=$(listing)
+run test --password-file pw p.zrk s.zrk
+check "test good" "0|p.zrk: OK
+s.zrk: OK (password only; stored contents carry no checksum)|" "$rc|$out|$err"
+run test --password-file pw-wrong p.zrk
+check "test wrong password" "3 p.zrk: The Password is Wrong" "$rc $err"
+run test --password-file pw trail.zrk cut.zrk p.zrk
+check "test damaged" "1|trail.zrk: data error
+cut.zrk: data error|p.zrk: OK" "$rc|$err|$out"
+run test --password-file pw-wrong p.zrk missing.zrk
+check "test wrong and missing" 1 "$rc"
+out=$("$CLI" test --password-file pw - <p.zrk); check "test from standard input" "0 -: OK" "$? $out"
+check "test writes nothing" "$before" "$(listing)"
+rm -f s.zrk trail.zrk cut.zrk p.zrk p.bin
+
+# Armour: the text window's golden armour decrypts, and encrypting its text gives it again.
+printf 'golden armour\n' >pw-armour
+text='Zarkent: şifreli metin / encrypted text'
+out=$("$CLI" decrypt --password-file pw-armour -o - "$DATA/golden/message-armour.txt"); rc=$?
+check "golden armour decrypts" "0 $text" "$rc $out"
+printf '%s\n' "$text" | "$CLI" encrypt --armor --name message.txt --password-file pw-armour -o - - >armour.txt
+check "armour is the window's" "" "$(cmp armour.txt "$DATA/golden/message-armour.txt")"
+{ printf 'Hi,\r\n\r\nhere it is:\r\n\r\n'; sed 's/^/> /' armour.txt; printf '\nBye\n'; } >mail.txt
+out=$("$CLI" decrypt --password-file pw-armour -o - - <mail.txt); rc=$?
+check "armour inside a mail" "0 $text" "$rc $out"
+run test --password-file pw-armour mail.txt
+check "test armour" "0 mail.txt: OK" "$rc $out"
+run decrypt --password-file pw mail.txt
+check "armour wrong password" "3 mail.txt: The Password is Wrong" "$rc $err"
+# Decrypted beside itself under the stored name, "(n)" when taken; the armour goes, as a .zrk would.
+cp armour.txt armour2.txt
+run decrypt --password-file pw-armour armour.txt armour2.txt
+check "armour in place" "0 message.txt (0)message.txt mail.txt " "$rc $(echo $out) $(ls armour* mail.txt 2>/dev/null | tr '\n' ' ')"
+check "armour in place contents" "$text" "$(cat '(0)message.txt')"
+head -c $((16 * 1024 * 1024 + 1)) /dev/zero >huge.bin
+run encrypt --armor --password-file pw -o big.txt huge.bin
+check "armour too large" "1 huge.bin: The input is larger than 16777216 bytes, the most that is encrypted or read as text at once" "$rc $err"
+check "armour too large leaves nothing" "" "$(ls big.txt 2>/dev/null)"
+rm -f armour*.txt mail.txt message.txt '(0)message.txt' huge.bin
+
+# Bad usage of -o, standard input and test: exit 2 with the usage.
+printf 'x' >u.txt
+for bad in "encrypt -o - u.txt u.txt" "encrypt -o - -" "decrypt -" \
+    "encrypt --armor u.txt" "encrypt --name a/b -o - u.txt" "encrypt --name u.txt" "test" "test - -" \
+    "test --bogus u.txt" "decrypt -r -o x u.txt"; do
+    run $bad --password-file pw
+    check "usage: $bad" "2 1" "$rc $(grep -c '^Usage:' err.txt)"
+done
+for bad in "encrypt --name a -o - --password-file - -" "decrypt -o - --password-file - -" "test --password-file - -" \
+    "encrypt --password-file pw -o"; do
+    run $bad
+    check "usage: $bad" "2 1" "$rc $(grep -c '^Usage:' err.txt)"
+done
+cd .. && rm -rf pipes
+
 finish

@@ -130,6 +130,21 @@ bool DecodeBase64(std::string_view text, std::string& bytes) {
     return true;
 }
 
+bool StartsAsArmour(std::string_view head) {
+    std::size_t at = 0;
+    while (at < head.size() && at < ArmourSearchSpan) {
+        const std::size_t end = std::min(head.find_first_of("\r\n", at), head.size());
+        const std::string_view line = head.substr(at, end - at);
+        if (Unquoted(line) == ArmourBeginLine) return true;
+        for (const char c : line) {
+            const auto byte = static_cast<unsigned char>(c);
+            if ((byte < 0x20 && !IsBlank(c)) || byte == 0x7F) return false;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
 std::string EncodeArmour(std::string_view zrk) {
     const std::string base64 = EncodeBase64(zrk);
     std::string armour;

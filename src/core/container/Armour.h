@@ -30,6 +30,15 @@ inline constexpr std::size_t MaxArmouredTextSize = 16 * 1024 * 1024;
 // than its .zrk bytes), quoting marks and the mail around it.
 inline constexpr std::size_t MaxPastedArmourSize = 2 * MaxArmouredTextSize;
 
+// How far into an input the begin line of armour is looked for.
+inline constexpr std::size_t ArmourSearchSpan = 64 * 1024;
+
+// Whether `head`, the start of an input, is armour: ArmourBeginLine at its start or at the start of a
+// line (after blanks or mail quoting) that begins within its first ArmourSearchSpan bytes, alone on its
+// line, with only text before it (no control bytes but blanks and line ends). The check block of a .zrk
+// file never passes.
+bool StartsAsArmour(std::string_view head);
+
 // Why armour could not be read or written.
 enum class ArmourProblem {
     NotFound,      // no armour in the text

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -48,6 +49,36 @@ unsigned DefaultDeflateThreads();
 // observer stopped it (the stream is then unfinished).
 bool DeflateFile(File& input, File& output, unsigned threads = 0, const BlockObserver& observer = {},
                  const StreamTap& tap = {});
+
+// The same stream as DeflateFile gives for the same contents (the same blocks, dictionaries and
+// bytes), from an input read strictly in order to its end (a pipe: no positioned reads, no size).
+// The workers take their blocks from the one reader in turn and compress them at once; the stream
+// goes to `output` in pieces, in order, on the calling thread. Returns false when the observer
+// stopped it.
+bool DeflateStream(File& input, const StreamTap& output, unsigned threads = 0, const BlockObserver& observer = {});
+
+// Inflates one zlib stream that arrives in pieces of any size. A damaged stream, bytes after its
+// end, or (at Finish) a stream cut short are "data error" (DamagedFile).
+class StreamInflater {
+public:
+    // The inflated bytes go to `output`, written on a second thread while the next ones are inflated;
+    // with no output the stream is only checked. The observer, when given, is asked once per buffer
+    // of output with the count of compressed bytes consumed so far; false stops the work.
+    explicit StreamInflater(File* output, BlockObserver observer = {});
+    ~StreamInflater();
+    StreamInflater(const StreamInflater&) = delete;
+    StreamInflater& operator=(const StreamInflater&) = delete;
+
+    // Inflates the next piece. Returns false when the observer stopped it.
+    bool Add(const void* data, std::size_t size);
+    // The input has ended: the stream must have ended too. Waits until the output is written.
+    // Returns false when the observer stopped it.
+    bool Finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // Inflates the whole zlib stream that starts at the current position of `input` into `output`; the
 // observer sees the compressed bytes read. A damaged or truncated stream, or bytes after its end,

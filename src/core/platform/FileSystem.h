@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "core/base/Error.h"
+
 namespace zarkent {
 
 enum class Access {
@@ -63,6 +65,9 @@ public:
     // A second handle to the process's standard input, read like a file; closing it leaves standard
     // input open. Throws "Cannot read standard input. REASON".
     static File StandardInput();
+    // A second handle to the process's standard output, written like a file; closing it leaves standard
+    // output open. Throws "Cannot write standard output. REASON".
+    static File StandardOutput();
     // Opens a regular file for reading and writing, with the same refusals as OpenRead.
     static File OpenReadWrite(const std::string& path);
     // As CreateNew, but returns a closed File when the name is taken (by a file, folder or link).
@@ -90,6 +95,7 @@ public:
     // The same from `offset`; several threads may read at once. Where the system moves the position
     // with such a read (Windows), it is unspecified afterwards: a file is read with ReadAt or with Read.
     std::size_t ReadAt(void* buffer, std::size_t size, std::int64_t offset) const;
+    // Throws BrokenPipeError when the file is a pipe whose reader has closed it.
     void Write(const void* data, std::size_t size);
     std::int64_t Size() const;
     FileIdentity Identity() const;
@@ -136,6 +142,13 @@ private:
 
     NativeHandle handle_ = InvalidHandle;
     std::string path_;
+};
+
+// A write to a pipe (standard output) whose reader has gone: the reader wants no more, so the writer
+// ends quietly.
+class BrokenPipeError : public ZarkentError {
+public:
+    explicit BrokenPipeError(const std::string& message) : ZarkentError(message, ErrorKind::FileSystem) {}
 };
 
 // The identity of what `path` names itself (a link is not followed); nothing when it is gone.

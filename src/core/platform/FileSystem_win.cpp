@@ -237,15 +237,27 @@ File File::OpenReadWrite(const std::string& path) {
     return File(FromNative(OpenExisting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ)), path);
 }
 
-File File::StandardInput() {
+namespace {
+// A second handle to one of the process's standard handles; `what` names it in the error.
+HANDLE DuplicateStandardHandle(DWORD which, const char* what) {
     HANDLE copy = nullptr;
-    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-    if (input == nullptr || input == INVALID_HANDLE_VALUE ||
-        !::DuplicateHandle(::GetCurrentProcess(), input, ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        throw ZarkentError("Cannot read standard input. " +
-                               ErrorText(input == nullptr ? ERROR_INVALID_HANDLE : ::GetLastError()),
+    const HANDLE handle = ::GetStdHandle(which);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+        !::DuplicateHandle(::GetCurrentProcess(), handle, ::GetCurrentProcess(), &copy, 0, FALSE,
+                           DUPLICATE_SAME_ACCESS))
+        throw ZarkentError(std::string(what) + ". " +
+                               ErrorText(handle == nullptr ? ERROR_INVALID_HANDLE : ::GetLastError()),
                            ErrorKind::FileSystem);
-    return File(FromNative(copy), "-");
+    return copy;
+}
+} // namespace
+
+File File::StandardInput() {
+    return File(FromNative(DuplicateStandardHandle(STD_INPUT_HANDLE, "Cannot read standard input")), "-");
+}
+
+File File::StandardOutput() {
+    return File(FromNative(DuplicateStandardHandle(STD_OUTPUT_HANDLE, "Cannot write standard output")), "-");
 }
 
 std::uint64_t File::LinkCount() const {
@@ -460,8 +472,13 @@ void File::Write(const void* data, std::size_t size) {
     const auto* in = static_cast<const unsigned char*>(data);
     while (size > 0) {
         DWORD written = 0;
-        if (!::WriteFile(Native(handle_), in, static_cast<DWORD>(std::min(size, MaxIo)), &written, nullptr))
-            Fail("Cannot write file", LastError());
+        if (!::WriteFile(Native(handle_), in, static_cast<DWORD>(std::min(size, MaxIo)), &written, nullptr)) {
+            const DWORD error = ::GetLastError();
+            // A pipe whose reader has closed it.
+            if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE)
+                throw BrokenPipeError("Cannot write file \"" + path_ + "\". " + ErrorText(error));
+            Fail("Cannot write file", static_cast<int>(error));
+        }
         if (written == 0) Fail("Cannot write file", ERROR_DISK_FULL);
         in += written;
         size -= written;
