@@ -2,6 +2,7 @@
 
 #include "cli/Help.h"
 
+#include <cerrno>
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -73,12 +74,15 @@ int PrintGenerated(Streams io, const std::string& what, const std::function<void
         io.err << "zarkent-cli: " << e.what() << "\n";
         return ExitFailure;
     }
+    return FinishOutput(io, what, ExitOk);
+}
+
+int FinishOutput(Streams io, const std::string& what, int status) {
     io.out.flush();
-    if (!io.out) {
-        io.err << "zarkent-cli: cannot write the " << what << "\n";
-        return ExitFailure;
-    }
-    return ExitOk;
+    if (io.out) return status;
+    // A reader that stopped reading (| head) wants no more: nothing to say, as for the file commands.
+    if (errno != EPIPE) io.err << "zarkent-cli: cannot write the " << what << "\n";
+    return ExitFailure;
 }
 
 int UsageError(std::ostream& err, const std::string& problem) {

@@ -46,6 +46,10 @@ std::optional<long long> WholeOption(const std::vector<std::string>& args, std::
 // or of the output (a closed pipe, a full disk) is reported and gives ExitFailure.
 int PrintGenerated(Streams io, const std::string& what, const std::function<void(std::ostream&)>& write);
 
+// Flushes standard output: `status` when all of it was written, else ExitFailure, with a message
+// naming `what` unless the reader closed the pipe.
+int FinishOutput(Streams io, const std::string& what, int status);
+
 // The commands; `args` are the arguments after the command's name.
 int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams io);
 int RunTestCommand(const std::vector<std::string>& args, Streams io);

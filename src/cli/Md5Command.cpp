@@ -99,8 +99,7 @@ int Check(const std::string& listPath, Streams io) {
     }
     if (malformed > 0) io.err << "zarkent-cli: " << malformed << " line(s) are not digest lines\n";
     if (failed > 0) io.err << "zarkent-cli: " << failed << " of " << checked << " computed checksum(s) did NOT match\n";
-    io.out << std::flush;
-    return failed > 0 ? ExitFailure : ExitOk;
+    return FinishOutput(io, "results", failed > 0 ? ExitFailure : ExitOk);
 }
 
 } // namespace
@@ -132,6 +131,7 @@ int RunMd5Command(const std::vector<std::string>& args, Streams io) {
     if (paths.empty()) paths.push_back("-");
     bool failed = false;
     for (const std::string& path : paths) {
+        if (!io.out) break; // the reader is gone
         try {
             const std::string hex = Md5ToHex(DigestOf(path));
             io.out << ListLine(upper ? hex : Lower(hex), path) << "\n";
@@ -140,8 +140,7 @@ int RunMd5Command(const std::vector<std::string>& args, Streams io) {
             failed = true;
         }
     }
-    io.out << std::flush;
-    return failed ? ExitFailure : ExitOk;
+    return FinishOutput(io, "digests", failed ? ExitFailure : ExitOk);
 }
 
 } // namespace zarkent::cli

@@ -46,7 +46,7 @@ int RunPassgenCommand(const std::vector<std::string>& args, Streams io) {
         }
     }
     return PrintGenerated(io, "passwords", [&](std::ostream& out) {
-        for (long long i = 0; i < count; ++i) {
+        for (long long i = 0; i < count && out; ++i) {
             std::string password = MakePassword(pool, static_cast<int>(length), SecureRandomBelow);
             out << password << '\n';
             SecureClear(password.data(), password.size());

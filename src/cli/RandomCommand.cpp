@@ -37,6 +37,7 @@ int PrintLines(const RandomOptions& options, const DrawBelow& draw, std::ostream
         if (chunk.size() >= (1u << 16)) {
             out << chunk;
             chunk.clear();
+            if (!out) break; // the reader is gone: the rest would go nowhere
         }
     }
     out << chunk;

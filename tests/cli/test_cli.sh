@@ -292,6 +292,13 @@ for bad in "" "--bound 10" "--count 10" "--bound x --count 1" "--bound 429496729
     check "random $bad exit" 2 "$rc"; check "random $bad usage" 1 "$(grep -c '^Usage:' err.txt)"
 done
 rm -f win.txt
+# A reader that stops early ends the generators at once and quietly, with status 1.
+: >f; many=$(printf 'f %.0s' $(seq 200000))
+for command in "random --bound 10 --count 2000000000" "passgen --count 1000000 --length 4096" "md5 $many"; do
+    timeout 20 "$CLI" $command 2>err.txt | head -c 10 >/dev/null
+    check "${command:0:20} into a closed pipe" "1 " "${PIPESTATUS[0]} $(cat err.txt)"
+done
+rm -f f
 
 # passwd: the new password opens each file and the old one no longer does; the permissions stay; a
 # failure leaves the file as it was and the next file still runs.

@@ -95,6 +95,65 @@ run wipe --method 0 w1
 check "wipe exit" 0 "$rc"; check "wipe leaves the other" "w2" "$(ls w1 w2 2>/dev/null)"
 rm -f w2
 
+# Each command's own help; an empty password is refused before anything is touched.
+for command in encrypt decrypt test passwd; do
+    run "$command" --help
+    check "$command --help" "0 Usage: zarkent-cli $command" "$rc $(head -1 out.txt | cut -d' ' -f1-3)"
+done
+: >pw-empty; printf 'x' >e.txt
+run encrypt --password-file pw-empty e.txt
+check "empty password" "2 zarkent-cli: No Password Entered e.txt" "$rc $(tr -d '\r' <err.txt) $(ls e.txt*)"
+rm -f e.txt
+
+# Pipes: standard input to standard output and back, stored and compressed, the bytes of the file mode.
+head -c 300000 /dev/urandom >p.bin; yes pipe | head -c 300000 >>p.bin
+for compress in "" --compress; do
+    cli encrypt $compress --name p.bin --password-file pw -o - - <p.bin >piped.zrk 2>err.txt
+    check "pipe encrypt $compress" "0 " "$? $(cat err.txt)"
+    run encrypt $compress --keep --password-file pw p.bin
+    check "pipe bytes are the file's $compress" "" "$(cmp piped.zrk p.bin.zrk)"
+    cli decrypt --password-file pw -o - - <piped.zrk >back.bin 2>err.txt
+    check "pipe decrypt $compress" "0 " "$? $(cmp back.bin p.bin)"
+    run test --password-file pw piped.zrk
+    check "test $compress" 0 "$rc"
+    rm -f piped.zrk p.bin.zrk back.bin
+done
+# -o FILE never replaces; test finds a damaged compressed file.
+run encrypt --compress --password-file pw -o p.zrk p.bin
+check "-o file" "0 p.bin p.zrk" "$rc $(ls p.*)"
+cp p.zrk p.before
+run encrypt --password-file pw -o p.zrk p.bin
+check "-o existing is refused and kept" "1 " "$rc $(cmp p.zrk p.before)"
+rm -f p.before
+cp p.zrk cut.zrk; truncate -s -100 cut.zrk
+run test --password-file pw cut.zrk
+check "test cut file" 1 "$rc"
+
+# passwd exchanges the files in one step (ReplaceFileW): the new password opens it, the old one no longer.
+printf 'new secret\n' >pw-new
+run passwd --password-file pw --new-password-file pw-new p.zrk
+check "passwd" "0 p.bin p.zrk" "$rc $(ls p.*)"
+run test --password-file pw p.zrk; check "old password refused" 3 "$rc"
+cli decrypt --password-file pw-new -o - p.zrk >back.bin 2>err.txt
+check "new password restores" "0 " "$? $(cmp back.bin p.bin)"
+rm -f p.* cut.zrk back.bin
+
+# -r walks a small tree and restores it exactly.
+mkdir -p tree/a/b; printf 'one' >tree/1.txt; printf 'two' >tree/a/2.txt; printf 'three' >tree/a/b/3.txt
+cp -r tree tree.orig
+run encrypt -r --password-file pw tree
+check "encrypt -r" "0 3" "$rc $(find tree -name '*.zrk' | wc -l)"
+check "encrypt -r summary" "3 done, 0 failed, 0 skipped" "$(tail -1 err.txt | tr -d '\r')"
+run decrypt -r --password-file pw tree
+check "decrypt -r restores" "0 " "$rc $(diff -r tree tree.orig)"
+rm -rf tree tree.orig
+
+# The text window's armour decrypts.
+printf 'golden armour\n' >pw-armour
+cli decrypt --password-file pw-armour -o - "$DATA/golden/message-armour.txt" >armour.out 2>err.txt
+check "armour" "0 1" "$? $(grep -c . armour.out)"
+rm -f armour.out
+
 # The same .zrk files on both systems: Windows encrypts, Linux decrypts, and the reverse.
 if [ -n "$LINUX_CLI" ]; then
     for compress in "" --compress; do
