@@ -126,9 +126,8 @@ StreamResult DecryptStream(File& input, File* output, std::string_view password,
     std::array<std::uint8_t, FlagsAndNameSize> header{};
     if (in.Read(header.data(), header.size()) != header.size())
         throw ZarkentError("Stream read error", ErrorKind::DamagedFile);
+    // As the file path reads it: the second copy of the flag decides, and only 0xFF means compressed.
     const std::uint8_t flag = header.back();
-    if (header.front() != flag || (flag != 0x00 && flag != 0xFF))
-        throw ZarkentError("Not a Zarkent encrypted file", ErrorKind::DamagedFile);
 
     StreamResult result;
     result.storedName = DecipherName(cipher, header.data() + 1);

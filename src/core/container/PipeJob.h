@@ -31,9 +31,9 @@ struct StreamResult {
 // nothing is written, compressed contents are still inflated to check their stream and checksum, and
 // stored contents, which carry no checksum, are not read at all. `head` holds bytes the caller already
 // read from the start of the input (to look for armour): they are taken first. Throws ZarkentError:
-// DamagedFile "Stream read error" when the input is too short for the layout, "Not a Zarkent encrypted
-// file" when its compression marks are not a matching pair of 0x00 or 0xFF, "data error" for broken
-// compressed contents or bytes after their end; WrongPassword when the check block does not match.
+// DamagedFile "Stream read error" when the input is too short for the layout, "data error" for broken
+// compressed contents or bytes after their end; WrongPassword when the check block does not match. The
+// compression flag is read as the file path reads it: its second copy, 0xFF compressed, anything else stored.
 StreamResult DecryptStream(File& input, File* output, std::string_view password, const StreamContext& context,
                            std::uint64_t sizeHint = 0, std::string_view head = {});
 

@@ -277,10 +277,9 @@ TEST_F(PipeJobTest, DamagedStreams) {
         {"empty", false, [](Bytes& b) { b.clear(); }, ErrorKind::DamagedFile, "Stream read error"},
         {"check block cut", true, [](Bytes& b) { b.resize(100); }, ErrorKind::DamagedFile, "Stream read error"},
         {"header cut", false, [](Bytes& b) { b.resize(HeaderSize - 1); }, ErrorKind::DamagedFile, "Stream read error"},
-        {"flags differ", false, [](Bytes& b) { b[HeaderSize - 1] = 0xFF; }, ErrorKind::DamagedFile,
-         "Not a Zarkent encrypted file"},
-        {"flag not a mark", true, [](Bytes& b) { b[CheckLength * 4] = b[HeaderSize - 1] = 7; }, ErrorKind::DamagedFile,
-         "Not a Zarkent encrypted file"},
+        // The second flag decides: a stored payload flagged compressed there is no zlib stream.
+        {"second flag says compressed", false, [](Bytes& b) { b[HeaderSize - 1] = 0xFF; }, ErrorKind::DamagedFile,
+         "data error"},
         {"wrong password", true, [](Bytes& b) { b[5] ^= 1; }, ErrorKind::WrongPassword, WrongPasswordMarker},
         {"payload cut", true, [](Bytes& b) { b.resize(b.size() - 3); }, ErrorKind::DamagedFile, "data error"},
         {"payload cut at the header", true, [](Bytes& b) { b.resize(HeaderSize); }, ErrorKind::DamagedFile,
@@ -314,6 +313,25 @@ TEST_F(PipeJobTest, DamagedStreams) {
     stored.resize(stored.size() - 7);
     Feeder feeder(stored);
     EXPECT_FALSE(DecryptStream(feeder.Read(), nullptr, "pw", Context(off)).compressed);
+
+    // Flags read as the file path reads them: the first copy is not looked at, and any second copy but 0xFF
+    // means stored, so both paths give the same contents.
+    for (const auto& [first, second] : {std::pair{0xFF, 0x00}, std::pair{7, 7}}) {
+        Bytes odd = zrk[false];
+        odd[CheckLength * 4] = static_cast<std::uint8_t>(first);
+        odd[HeaderSize - 1] = static_cast<std::uint8_t>(second);
+        WriteBytes(dir / "odd.zrk", odd);
+        const DecryptOutcome filePath = DecryptOneFile(dir / "odd.zrk", "pw", Context(off));
+        EXPECT_EQ(ReadBytes(filePath.output), data);
+        std::filesystem::remove(filePath.output);
+        Feeder oddFeeder(odd);
+        std::filesystem::remove(dir / "out");
+        {
+            File out = File::CreateNew(dir / "out", Access::OwnerOnly);
+            EXPECT_FALSE(DecryptStream(oddFeeder.Read(), &out, "pw", Context(off)).compressed);
+        }
+        EXPECT_EQ(ReadBytes(dir / "out"), data) << first << " " << second;
+    }
 }
 
 // A cancel stops both directions within a chunk or a block.
