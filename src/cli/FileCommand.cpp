@@ -79,14 +79,6 @@ std::string ParseOptions(const std::vector<std::string>& args, FileOptions& opti
     return "";
 }
 
-std::int64_t SizeOf(const std::string& path) {
-    try {
-        return File::OpenRead(path).Size();
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 } // namespace
 
 void Count(Tally& tally, FileResult result) {
@@ -108,7 +100,7 @@ FileWork ProcessInPlace(const FileOptions& options, const std::string& path, con
     std::optional<TerminalProgress> bar;
     StreamContext context;
     if (StderrIsTerminal()) {
-        bar.emplace(io.err, Printable(path), SizeOf(path));
+        bar.emplace(io.err, Printable(path), SizeForProgress(path));
         context.progress = &*bar;
     }
     context.cancelRequested = &InterruptRequested();
@@ -157,10 +149,7 @@ int RunFileCommand(bool encrypt, const std::vector<std::string>& args, Streams i
     request.file = options.passwordFile;
     request.twice = encrypt;
     if (auto exit = ReadPassword(request, io, password)) return *exit;
-    struct Clear {
-        std::string& text;
-        ~Clear() { SecureClear(text); }
-    } clear{password};
+    const ClearOnExit clear{password};
 
     InstallInterruptHandlers();
     if (options.output) return RunToOutput(options, password, io);

@@ -117,10 +117,7 @@ FileOutcome DecryptArmouredBeside(const std::string& path, const std::string& pa
     FileOutcome outcome;
     outcome.sourceIdentity = input.Identity();
     DecryptedBytes plain = DecryptArmoured(ReadRest(input, "", MaxPastedArmourSize), password);
-    struct Clear {
-        std::string& text;
-        ~Clear() { SecureClear(text); }
-    } clear{plain.contents};
+    const ClearOnExit clear{plain.contents};
     outcome.storedName = SafeStoredName(plain.storedName, path);
     outcome.compressed = plain.compressed;
     NewFile output(DirectoryPart(path), outcome.storedName, Access::OwnerOnly);

@@ -48,20 +48,12 @@ std::string ParseOptions(const std::vector<std::string>& args, PasswdOptions& op
     return "";
 }
 
-std::int64_t SizeOf(const std::string& path) {
-    try {
-        return File::OpenRead(path).Size();
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 FileResult ChangeOne(const std::string& path, const std::string& oldPassword, const std::string& newPassword,
                      Streams io) {
     std::optional<TerminalProgress> bar;
     StreamContext context;
     if (StderrIsTerminal()) {
-        bar.emplace(io.err, Printable(path), SizeOf(path));
+        bar.emplace(io.err, Printable(path), SizeForProgress(path));
         context.progress = &*bar;
     }
     context.cancelRequested = &InterruptRequested();
@@ -85,11 +77,6 @@ FileResult ChangeOne(const std::string& path, const std::string& oldPassword, co
     }
 }
 
-struct Clear {
-    std::string& text;
-    ~Clear() { SecureClear(text); }
-};
-
 } // namespace
 
 int RunPasswdCommand(const std::vector<std::string>& args, Streams io) {
@@ -97,7 +84,7 @@ int RunPasswdCommand(const std::vector<std::string>& args, Streams io) {
     if (std::string problem = ParseOptions(args, options); !problem.empty()) return UsageError(io.err, problem);
 
     std::string oldPassword, newPassword;
-    const Clear clearOld{oldPassword}, clearNew{newPassword};
+    const ClearOnExit clearOld{oldPassword}, clearNew{newPassword};
     PasswordRequest oldRequest;
     oldRequest.file = options.passwordFile;
     oldRequest.prompt = "Old password: ";

@@ -6,6 +6,14 @@
 
 namespace zarkent::cli {
 
+std::int64_t SizeForProgress(const std::string& path) {
+    try {
+        return File::OpenRead(path).Size();
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
 TerminalProgress::TerminalProgress(std::ostream& err, std::string label, std::int64_t size)
     : err_(err), label_(std::move(label)), size_(size), start_(std::chrono::steady_clock::now()) {}
 

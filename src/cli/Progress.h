@@ -9,6 +9,9 @@
 
 namespace zarkent::cli {
 
+// The size of the file at `path` for a bar's figures; 0 when it cannot be read (its job then reports why).
+std::int64_t SizeForProgress(const std::string& path);
+
 // A bar with percentage and speed on a terminal (standard error), redrawn in place.
 class TerminalProgress : public ProgressSink {
 public:

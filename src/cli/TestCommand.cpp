@@ -87,10 +87,7 @@ int RunTestCommand(const std::vector<std::string>& args, Streams io) {
     PasswordRequest request;
     request.file = passwordFile;
     if (auto exit = ReadPassword(request, io, password)) return *exit;
-    struct Clear {
-        std::string& text;
-        ~Clear() { SecureClear(text); }
-    } clear{password};
+    const ClearOnExit clear{password};
 
     InstallInterruptHandlers();
     Tally tally;

@@ -14,19 +14,6 @@ namespace zarkent::cli {
 
 namespace {
 
-int ProtectionRow(FolderProtection protection) {
-    switch (protection) {
-    case FolderProtection::ProgramFolder:
-        return kRowProtectedProgramFolder;
-    case FolderProtection::HomeFolder:
-        return kRowProtectedHomeFolder;
-    case FolderProtection::SystemFolder:
-    case FolderProtection::None:
-        break;
-    }
-    return kRowProtectedSystemFolder;
-}
-
 const char* SkipText(SkipReason reason) {
     switch (reason) {
     case SkipReason::Link:

@@ -17,21 +17,13 @@ namespace zarkent::cli {
 
 namespace {
 
-std::int64_t SizeOf(const std::string& path) {
-    try {
-        return File::OpenRead(path).Size();
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 bool WipeOne(const std::string& path, int method, Streams io) {
     std::optional<TerminalProgress> bar;
     WipeHooks hooks;
     // Ctrl-C (SIGINT, SIGTERM) stops the wipe after the group being written; the file keeps its name.
     hooks.stop = &InterruptRequested();
     if (StderrIsTerminal()) {
-        bar.emplace(io.err, Printable(path), SizeOf(path) * WipePasses(method));
+        bar.emplace(io.err, Printable(path), SizeForProgress(path) * WipePasses(method));
         bar->SetMaximum(100);
         hooks.blockWritten = [&, shown = -1](int pattern, std::int64_t) mutable {
             const int percent = State().WipePercent.load();

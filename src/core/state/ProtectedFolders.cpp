@@ -4,6 +4,7 @@
 #include <cctype>
 #include <optional>
 
+#include "core/lang/Language.h"
 #include "core/platform/KnownFolders.h"
 
 namespace zarkent {
@@ -72,6 +73,19 @@ ProtectedFolders CurrentProtectedFolders(const std::string& programFolder) {
 
 FolderProtection CheckBatchFolder(const std::string& folder, const std::string& programFolder) {
     return ProtectionOf(Resolved(folder), CurrentProtectedFolders(programFolder));
+}
+
+int ProtectionRow(FolderProtection protection) {
+    switch (protection) {
+    case FolderProtection::ProgramFolder:
+        return kRowProtectedProgramFolder;
+    case FolderProtection::HomeFolder:
+        return kRowProtectedHomeFolder;
+    case FolderProtection::SystemFolder:
+    case FolderProtection::None:
+        break;
+    }
+    return kRowProtectedSystemFolder;
 }
 
 } // namespace zarkent

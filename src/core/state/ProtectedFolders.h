@@ -26,6 +26,9 @@ bool SameFolder(std::string_view a, std::string_view b);
 // Why the folder with canonical path `folder` is protected, or None.
 FolderProtection ProtectionOf(std::string_view folder, const ProtectedFolders& folders);
 
+// The language row of the message that refuses a folder for `protection` (not None).
+int ProtectionRow(FolderProtection protection);
+
 // The protected folders of this system and user, for a program in `programFolder`, resolved by the
 // platform. A folder that cannot be resolved is kept as given.
 ProtectedFolders CurrentProtectedFolders(const std::string& programFolder);

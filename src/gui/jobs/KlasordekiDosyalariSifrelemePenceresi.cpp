@@ -23,23 +23,6 @@
 
 namespace zarkent {
 
-namespace {
-
-int ProtectionRow(FolderProtection protection) {
-    switch (protection) {
-    case FolderProtection::ProgramFolder:
-        return kRowProtectedProgramFolder;
-    case FolderProtection::HomeFolder:
-        return kRowProtectedHomeFolder;
-    case FolderProtection::SystemFolder:
-    case FolderProtection::None:
-        break;
-    }
-    return kRowProtectedSystemFolder;
-}
-
-} // namespace
-
 TKlasoriciSifrelemePenceresi::TKlasoriciSifrelemePenceresi(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), channel_(std::make_shared<UiChannel>(this)) {
     setAttribute(Qt::WA_QuitOnClose, false);
