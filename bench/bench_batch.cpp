@@ -18,6 +18,7 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "core/platform/Process.h"
 #include "core/state/FolderScan.h"
 #include "core/state/SharedState.h"
 #include "gui/jobs/JobThread.h"
@@ -55,6 +56,7 @@ template <class Batch> double RunBatch(const fs::path& folder, const char* mask)
 } // namespace
 
 int main(int argc, char** argv) {
+    zarkent::KeepLargeBuffersForReuse(); // as the window program does
     QCoreApplication app(argc, argv);
     if (argc == 3 && std::string(argv[1]) == "--encrypt-folder") {
         const double seconds = RunBatch<zarkent::TTopluSifrele>(argv[2], "*.*");

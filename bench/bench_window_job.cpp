@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/lang/Language.h"
+#include "core/platform/Process.h"
 #include "core/state/SharedState.h"
 #include "gui/jobs/DurumBelirt.h"
 #include "gui/jobs/DurumSayfasi.h"
@@ -69,6 +70,7 @@ double Median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
+    zarkent::KeepLargeBuffersForReuse(); // as the window program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // The offscreen platform's notes ("does not support raise()") would bury the figures.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {

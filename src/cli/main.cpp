@@ -5,5 +5,6 @@
 
 int main(int argc, char** argv) {
     zarkent::PrepareStandardStreams();
+    zarkent::KeepLargeBuffersForReuse();
     return zarkent::cli::Run(zarkent::CommandLineArguments(argc, argv), std::cin, std::cout, std::cerr);
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/platform/FileSystem.h"
+#include "core/platform/Process.h"
 #include "core/state/SharedState.h"
 #include "gui/app/AnaSayfa.h"
 #include "gui/jobs/DurumBelirt.h"
@@ -77,6 +78,7 @@ int Unregister(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace zarkent;
+    KeepLargeBuffersForReuse();
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
         return PrintHelp(argc, argv);
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {

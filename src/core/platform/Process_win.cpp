@@ -44,4 +44,7 @@ void PrepareStandardStreams() {
     }
 }
 
+// The Windows heap keeps freed blocks for reuse by itself.
+void KeepLargeBuffersForReuse() {}
+
 } // namespace zarkent
