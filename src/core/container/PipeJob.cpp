@@ -25,7 +25,7 @@ public:
 
     std::size_t Read(void* buffer, std::size_t size) {
         const std::size_t fromHead = std::min(size, head_.size());
-        std::memcpy(buffer, head_.data(), fromHead);
+        if (fromHead > 0) std::memcpy(buffer, head_.data(), fromHead); // an empty head may have no data at all
         head_.remove_prefix(fromHead);
         if (fromHead == size) return size;
         return fromHead + file_.Read(static_cast<std::uint8_t*>(buffer) + fromHead, size - fromHead);
