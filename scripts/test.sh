@@ -28,11 +28,12 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARKENT_WERROR=ON -DZARKENT_
 cmake --build build-asan -j2
 (cd build-asan && ctest --output-on-failure -j2 -L core)
 
-# The container's threaded parts (the writer thread, cancel and progress) under ThreadSanitizer.
+# The container's threaded parts (the writer thread, the parallel deflate from files and pipes, cancel
+# and progress, the password change's overlapped writes) under ThreadSanitizer.
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DZARKENT_WERROR=ON -DZARKENT_CORE_ONLY=ON \
       -DZARKENT_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j2 --target test_container
-(cd build-tsan && ctest --output-on-failure -R '^test_container$')
+cmake --build build-tsan -j2 --target test_container test_password_change
+(cd build-tsan && ctest --output-on-failure -R '^test_(container|password_change)$')
 
 # A minute of fuzzing the decryption path (clang's libFuzzer with ASan and UBSan).
 bash fuzz/run.sh 60
