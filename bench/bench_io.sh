@@ -13,22 +13,7 @@ SIZE_MIB=${2:-1024}
 RUNS=${RUNS:-3}
 BASELINE=${BASELINE_CLI:+$(realpath "$BASELINE_CLI")}
 CORES=$(nproc)
-# tmpfs by default: the page cache without the noise of disk write-back.
-work=$(mktemp -d "${BENCH_DIR:-/dev/shm}/zarkent-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-echo "load before: $(uptime | sed 's/.*load average: //')"
-
-# Half compressible text, half random: a fair input for both the cipher and the compressors.
-python3 - "$SIZE_MIB" <<'PY'
-import os, sys
-mib = int(sys.argv[1])
-words = b"zarkent protects files with a password and keeps every byte of them safe " * 14
-with open("input.bin", "wb") as f:
-    for i in range(mib):
-        f.write(os.urandom(1 << 19) if i % 2 else (words * ((1 << 19) // len(words) + 1))[: 1 << 19])
-        f.write((words * ((1 << 19) // len(words) + 1))[: 1 << 19])
-PY
+source "$(dirname "$0")/lib.sh"
 printf 'benchmark password\n' >pw
 age-keygen -o key.txt 2>/dev/null
 recipient=$(grep -o 'age1[0-9a-z]*' key.txt | head -1)

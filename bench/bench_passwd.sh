@@ -8,22 +8,7 @@ set -euo pipefail
 CLI=$(realpath "$1/zarkent-cli")
 SIZE_MIB=${2:-512}
 RUNS=${RUNS:-5}
-# tmpfs by default: the page cache without the noise of disk write-back.
-work=$(mktemp -d "${BENCH_DIR:-/dev/shm}/zarkent-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-echo "load before: $(uptime | sed 's/.*load average: //')"
-
-# Half compressible text, half random, as in bench_io.sh.
-python3 - "$SIZE_MIB" <<'PY'
-import os, sys
-mib = int(sys.argv[1])
-words = b"zarkent protects files with a password and keeps every byte of them safe " * 14
-with open("input.bin", "wb") as f:
-    for i in range(mib):
-        f.write(os.urandom(1 << 19) if i % 2 else (words * ((1 << 19) // len(words) + 1))[: 1 << 19])
-        f.write((words * ((1 << 19) // len(words) + 1))[: 1 << 19])
-PY
+source "$(dirname "$0")/lib.sh"
 printf 'benchmark password\n' >pw
 printf 'the new password\n' >pw-new
 "$CLI" encrypt --keep --password-file pw input.bin >/dev/null && mv input.bin.zrk stored.zrk
