@@ -52,9 +52,6 @@ for _ in $(seq "$RUNS"); do
 done
 rm -f out.* input.bin.zrk '(0)input.bin'
 
-median() { python3 -c "import statistics, sys; print(statistics.median(float(x) for x in sys.argv[1:]))" ${times[$1]}; }
-mbps() { python3 -c "print(f'{$SIZE_MIB * 1.048576 / $(median "$1"):8.1f}')"; }
-ratio() { python3 -c "print(f'{$(median "$2") / $(median "$1"):5.2f}')"; } # speed of $1 over speed of $2
 
 echo "file: $SIZE_MIB MiB in the page cache, $CORES cores, median of $RUNS interleaved runs"
 printf '%-40s %8s MB/s\n' "cp" "$(mbps cp)"

@@ -38,9 +38,7 @@ for _ in $(seq "$RUNS"); do
 done
 rm -f work.zrk input.bin input.bin.zrk
 
-median() { python3 -c "import statistics, sys; print(statistics.median(float(x) for x in sys.argv[1:]))" ${times[$1]}; }
 seconds() { python3 -c "print(f'{$(median "$1"):7.3f}')"; }
-ratio() { python3 -c "print(f'{$(median "$2") / $(median "$1"):5.2f}')"; } # speed of $1 over speed of $2
 
 echo "file: $SIZE_MIB MiB in the page cache ($(df --output=fstype . | tail -1)), $(nproc) cores, median of $RUNS interleaved runs"
 for entry in "${commands[@]}"; do

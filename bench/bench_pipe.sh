@@ -48,9 +48,6 @@ for _ in $(seq "$RUNS"); do
 done
 rm -f input.bin.zrk '(0)input.bin'
 
-median() { python3 -c "import statistics, sys; print(statistics.median(float(x) for x in sys.argv[1:]))" ${times[$1]}; }
-mbps() { python3 -c "print(f'{$SIZE_MIB * 1.048576 / $(median "$1"):8.1f}')"; }
-ratio() { python3 -c "print(f'{$(median "$2") / $(median "$1"):5.2f}')"; } # speed of $1 over speed of $2
 
 echo "file: $SIZE_MIB MiB in the page cache, $(nproc) cores, median of $RUNS interleaved runs (MB/s of the plain size)"
 row() { printf '%-44s %8s MB/s   %-44s %8s MB/s   pipe/file %s\n' "$1" "$(mbps "$2")" "$3" "$(mbps "$4")" "$(ratio "$4" "$2")"; }

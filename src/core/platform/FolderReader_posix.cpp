@@ -90,6 +90,17 @@ int OpenFolderAt(int at, const char* name) {
     while (fd < 0 && errno == EINTR);
     return fd;
 }
+
+// The reader of the folder open as `fd`, which it takes over.
+FolderReader ReaderOf(int fd, const std::string& path) {
+    auto state = std::make_unique<FolderReader::State>();
+    struct stat info {};
+    state->dir = Adopt(fd, path, info);
+    state->path = path;
+    state->device = static_cast<std::uint64_t>(info.st_dev);
+    state->inode = static_cast<std::uint64_t>(info.st_ino);
+    return FolderReader(std::move(state));
+}
 } // namespace
 
 FolderReader FolderReader::Open(const std::string& path) {
@@ -100,25 +111,13 @@ FolderReader FolderReader::Open(const std::string& path) {
         name.pop_back();
     const int fd = OpenFolderAt(AT_FDCWD, name.c_str());
     if (fd < 0) CannotRead(path, OpenProblem(AT_FDCWD, name.c_str(), errno));
-    auto state = std::make_unique<State>();
-    struct stat info {};
-    state->dir = Adopt(fd, path, info);
-    state->path = path;
-    state->device = static_cast<std::uint64_t>(info.st_dev);
-    state->inode = static_cast<std::uint64_t>(info.st_ino);
-    return FolderReader(std::move(state));
+    return ReaderOf(fd, path);
 }
 
 FolderReader FolderReader::OpenChild(const std::string& name, const std::string& path) const {
     const int fd = OpenFolderAt(::dirfd(state_->dir), name.c_str());
     if (fd < 0) CannotRead(path, OpenProblem(::dirfd(state_->dir), name.c_str(), errno));
-    auto state = std::make_unique<State>();
-    struct stat info {};
-    state->dir = Adopt(fd, path, info);
-    state->path = path;
-    state->device = static_cast<std::uint64_t>(info.st_dev);
-    state->inode = static_cast<std::uint64_t>(info.st_ino);
-    return FolderReader(std::move(state));
+    return ReaderOf(fd, path);
 }
 
 std::optional<FolderItem> FolderReader::Next() {
